@@ -1,0 +1,115 @@
+#include "storage/key_table.h"
+
+#include "crypto/random.h"
+#include "storage/ole_date.h"
+
+#include <utility>
+
+namespace tessary {
+
+int KeyTable::findKey(QByteArrayView name) const
+{
+    for (int s = 1; s <= capacity; ++s) {
+        if (QByteArrayView(slot(s).name) == name)
+            return s;
+    }
+    return notFound;
+}
+
+int KeyTable::findFreeSlot() const
+{
+    for (int s = 1; s <= capacity; ++s) {
+        if (slot(s).isFree())
+            return s;
+    }
+    return notFound;
+}
+
+bool KeyTable::isKeyNameUnique(QByteArrayView name) const
+{
+    for (int s = 1; s <= m_keyCount; ++s) {
+        if (QByteArrayView(slot(s).name) == name)
+            return false;
+    }
+    return true;
+}
+
+KeyTable::AddResult KeyTable::addKey(KeyRecord& record, const QDateTime& now)
+{
+    record.salt = makeSalt();
+    // The slot after the last key in use: a nameless key read from a damaged file looks free but is not.
+    const int free = m_keyCount < capacity ? m_keyCount + 1 : notFound;
+    if (free == notFound)
+        return AddResult::TableFull;
+    // Whole seconds, as the clock the creation stamp shows them.
+    record.dateCreated = toOleDate(now.date());
+    record.timeCreated = toOleTime(QTime(now.time().hour(), now.time().minute(), now.time().second()));
+    slot(free) = record;
+    ++m_keyCount;
+    return AddResult::Added;
+}
+
+bool KeyTable::removeKey(int slotNumber)
+{
+    if (slotNumber < 1 || slotNumber > m_keyCount)
+        return false;
+    for (int s = slotNumber; s < m_keyCount; ++s)
+        slot(s) = std::move(slot(s + 1));
+    slot(m_keyCount) = KeyRecord{};
+    --m_keyCount;
+    return true;
+}
+
+KeyTable::RenameResult KeyTable::renameKey(QByteArrayView oldName, QByteArrayView newName)
+{
+    if (newName == oldName)
+        return RenameResult::Unchanged;
+    // A key with an empty name would count as a free slot, and the next new key would overwrite it.
+    if (newName.isEmpty())
+        return RenameResult::EmptyName;
+    if (!isKeyNameUnique(newName))
+        return RenameResult::NotUnique;
+    const int s = findKey(oldName);
+    if (s == notFound || s > m_keyCount)
+        return RenameResult::NotFound;
+    slot(s).name = newName.toByteArray();
+    return RenameResult::Renamed;
+}
+
+bool KeyTable::appendRecord(KeyRecord record)
+{
+    if (isFull())
+        return false;
+    slot(++m_keyCount) = std::move(record);
+    return true;
+}
+
+void KeyTable::clear()
+{
+    for (int s = 1; s <= m_keyCount; ++s)
+        slot(s) = KeyRecord{};
+    m_keyCount = 0;
+}
+
+QString maximumKeysMessage()
+{
+    return QStringLiteral("There is a maximum of %1 entries in this version of Tessary.").arg(KeyTable::capacity);
+}
+
+QString namesMustBeUniqueMessage()
+{
+    return QStringLiteral("Names must be unique");
+}
+
+QString emptyKeyNameMessage()
+{
+    return QStringLiteral("A key needs a name.");
+}
+
+QString creationStamp(const KeyRecord& record, const QLocale& locale)
+{
+    return locale.toString(fromOleTime(record.timeCreated), QLocale::ShortFormat) + QLatin1Char(' ') +
+           locale.toString(fromOleDate(record.dateCreated), QLocale::ShortFormat);
+}
+
+} // namespace tessary
