@@ -7,7 +7,7 @@ packages=(
     nettle-dev
     libbenchmark-dev
     clang libclang-rt-dev
-    xvfb xauth
+    xvfb xauth fonts-dejavu-core
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -171,21 +171,22 @@ KeyRingReadResult parseKeyRing(QByteArrayView data, const QString& fileName)
     return result;
 }
 
-KeyRingReadResult readKeyRing(const QString& fileName)
+KeyRingReadResult readKeyRing(const QString& fileName, const QString& shownName)
 {
+    const QString name = shownName.isEmpty() ? fileName : shownName;
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
         KeyRingReadResult result;
         if (QFileInfo::exists(fileName) && !QFileInfo(fileName).isDir()) {
             result.status = KeyRingReadResult::Status::Unreadable;
-            result.message = QStringLiteral("Cannot read %1: %2").arg(fileName, file.errorString());
+            result.message = QStringLiteral("Cannot read %1: %2").arg(name, file.errorString());
         } else {
             result.status = KeyRingReadResult::Status::NotKeyRing;
-            result.message = notKeyRingMessage(fileName);
+            result.message = notKeyRingMessage(name);
         }
         return result;
     }
-    return parseKeyRing(file.readAll(), fileName);
+    return parseKeyRing(file.readAll(), name);
 }
 
 QByteArray serializeKeyRing(const KeyTable& table, QByteArrayView storedDigest, const MasterSecret& secret,

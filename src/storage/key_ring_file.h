@@ -40,9 +40,10 @@ struct KeyRingReadResult
     bool usable() const { return status == Status::Ok || status == Status::Damaged; }
 };
 
-// Both read the same layout; `fileName` is the name the messages quote.
+// Both read the same layout; the messages quote `fileName` (or `shownName`, when the path is not what the user
+// knows the file by).
 KeyRingReadResult parseKeyRing(QByteArrayView data, const QString& fileName);
-KeyRingReadResult readKeyRing(const QString& fileName);
+KeyRingReadResult readKeyRing(const QString& fileName, const QString& shownName = {});
 
 // The whole file as bytes, records enciphered under `secret` (the table itself stays clear). Empty, with
 // `error` set, when a field is too long for its 16-bit length.

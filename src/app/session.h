@@ -1,0 +1,88 @@
+#pragma once
+
+#include "app/key_ring_lock.h"
+#include "crypto/key_cipher.h"
+#include "storage/key_ring_file.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace tessary {
+
+inline constexpr char exportFileName[] = "tessary.keyRing";
+
+// The login state and the logged-in user's key ring, shared by the desktop program and the command-line tool.
+// Bare file names (the user list, key rings, the export file) resolve against the data directory.
+class Session
+{
+public:
+    enum class LockMode {
+        Hold, // take the key ring's lock and keep it while logged in
+        None, // read only: no lock, and no save
+    };
+
+    struct Outcome
+    {
+        enum class Status {
+            LoggedIn,
+            AlreadyLoggedIn,   // the same user again: nothing was read
+            IncorrectPassword, // nothing changed
+            Refused,           // `message` says why; nothing changed
+        };
+        Status status = Status::Refused;
+        QString message; // shown in a box titled `title` (empty: the application's default title)
+        QString title;
+        bool mustEnd = false; // the program ends after the message (a file that is no key ring)
+        QString warning;      // the damage message of a key ring that was read anyway; titled "Tessary"
+
+        bool succeeded() const { return status == Status::LoggedIn || status == Status::AlreadyLoggedIn; }
+    };
+
+    explicit Session(QString dataDirectory);
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    QString path(const QString& bareName) const;
+    const QString& dataDirectory() const { return m_directory; }
+
+    bool isLoggedIn() const { return m_loggedIn; }
+    const QString& currentUserName() const { return m_userName; }
+    const MasterSecret& secret() const { return m_secret; }
+    KeyRing& keyRing() { return m_ring; }
+    const KeyRing& keyRing() const { return m_ring; }
+    KeyTable& keyTable() { return m_ring.table; }
+    const KeyTable& keyTable() const { return m_ring.table; }
+
+    // The login: creates the user's key ring when it is missing, reads it into a table of its own, checks the
+    // password (its digest, computed once, becomes the master key) and only then saves the key ring of a user
+    // logged in before and takes over.
+    Outcome login(const QString& userName, const QString& password, LockMode mode = LockMode::Hold);
+
+    // A new user: an empty key ring for the password, the name appended to the user list, then logged in.
+    Outcome createUser(const QString& userName, const QString& password);
+
+    // Writes the key ring to the user's file (keeping a damaged original as "<file>.bak" first).
+    bool save(QString* error = nullptr);
+    // Writes the key ring, under the user's digest, to "tessary.keyRing".
+    bool exportKeyRing(QString* error = nullptr);
+
+private:
+    Outcome takeOver(const QString& userName, const QByteArray& password, const QByteArray& digest,
+                     KeyRingReadResult&& read, const QString& path, std::unique_ptr<KeyRingLock> lock);
+
+    QString m_directory;
+    bool m_loggedIn = false;
+    QString m_userName;
+    MasterSecret m_secret;
+    KeyRing m_ring;
+    std::unique_ptr<KeyRingLock> m_lock;
+};
+
+QString incorrectPasswordMessage();
+QString userExistsMessage(const QString& fileName);
+QString noFileNameMessage(const QString& userName);
+QString passwordMismatchMessage();
+
+} // namespace tessary
