@@ -1,0 +1,286 @@
+// The login and new-user paths shared by the desktop program and the command-line tool.
+#include "app/session.h"
+
+#include "crypto/password_hash.h"
+#include "storage/user_list.h"
+
+#include <QFile>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tessary;
+
+namespace {
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void addKey(Session& session, const char* name, const char* password)
+{
+    KeyRecord record;
+    record.name = name;
+    record.password = password;
+    QCOMPARE(session.keyTable().addKey(record), KeyTable::AddResult::Added);
+}
+
+} // namespace
+
+class TestSession : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_dir.reset(new QTemporaryDir);
+        QVERIFY(m_dir->isValid());
+    }
+
+    void newUserThenLoginSeesItsKeys()
+    {
+        {
+            Session session(m_dir->path());
+            const auto outcome = session.createUser(QStringLiteral("Bob Smith"), QStringLiteral("pässword"));
+            QCOMPARE(outcome.status, Session::Outcome::Status::LoggedIn);
+            QCOMPARE(session.currentUserName(), QStringLiteral("Bob Smith"));
+            QCOMPARE(session.keyTable().keyCount(), 0);
+            addKey(session, "mail", "secret\0tail");
+            QVERIFY(session.save());
+        }
+        QCOMPARE(readUserList(m_dir->filePath(QStringLiteral("Tessary.UserList"))),
+                 QStringList{QStringLiteral("Bob Smith")});
+
+        Session session(m_dir->path());
+        const auto outcome = session.login(QStringLiteral("Bob Smith"), QStringLiteral("pässword"));
+        QCOMPARE(outcome.status, Session::Outcome::Status::LoggedIn);
+        QVERIFY(outcome.warning.isEmpty());
+        QCOMPARE(session.keyTable().keyCount(), 1);
+        QCOMPARE(session.keyTable().slot(1).name, QByteArray("mail"));
+        QCOMPARE(session.secret().key, hashPassword(QByteArray("p\xe4ssword")));
+    }
+
+    void refusedLoginsChangeNothing_data()
+    {
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("message");
+        using S = Session::Outcome::Status;
+        QTest::newRow("wrong password") << "alice" << "wrong" << int(S::IncorrectPassword) << "Incorrect Password!";
+        QTest::newRow("other case") << "alice" << "Right" << int(S::IncorrectPassword) << "Incorrect Password!";
+        QTest::newRow("empty password") << "alice" << "" << int(S::IncorrectPassword) << "Incorrect Password!";
+        QTest::newRow("no file name") << "!!!" << "right" << int(S::Refused)
+                                      << "The user name \"!!!\" holds no letter, digit, \"-\", \"_\" or \"~\" to name "
+                                         "a key ring file after.";
+    }
+
+    void refusedLoginsChangeNothing()
+    {
+        QFETCH(QString, user);
+        QFETCH(QString, password);
+        QFETCH(int, status);
+        QFETCH(QString, message);
+        const QString file = m_dir->filePath(QStringLiteral("alice.keyRing"));
+        QVERIFY(createKeyRing(file, "right"));
+        const QByteArray before = fileBytes(file);
+
+        Session session(m_dir->path());
+        const auto outcome = session.login(user, password);
+        QCOMPARE(int(outcome.status), status);
+        QCOMPARE(outcome.message, message);
+        QVERIFY(!session.isLoggedIn());
+        QVERIFY(session.currentUserName().isEmpty());
+        QCOMPARE(fileBytes(file), before);
+    }
+
+    void missingKeyRingIsCreatedWithTheTypedPassword()
+    {
+        Session session(m_dir->path());
+        QCOMPARE(session.login(QStringLiteral("Carol"), QStringLiteral("first")).status,
+                 Session::Outcome::Status::LoggedIn);
+        const QByteArray bytes = fileBytes(m_dir->filePath(QStringLiteral("Carol.keyRing")));
+        QCOMPARE(bytes.size(), 82);
+        QCOMPARE(bytes.mid(12, 16), hashPassword("first"));
+    }
+
+    void foreignFilesEndOrWarn_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<bool>("loggedIn");
+        QTest::addColumn<bool>("mustEnd");
+        QTest::addColumn<QString>("text");
+        const QByteArray good = serialized("pw");
+        QTest::newRow("not a key ring") << QByteArray("hello world, not a key ring") << false << true
+                                        << "Not a Tessary v0.1a file! (dave.keyRing) Please Report!";
+        QByteArray over = good;
+        over[28] = '\x00';
+        over[29] = '\x01';
+        QTest::newRow("too many") << over << false << true
+                                  << "File asks for more entries then we can give! (256/255) Please Report!";
+        QTest::newRow("bad trailer") << good.left(good.size() - 1) + "?" << true << false
+                                     << "Hmmm... Something went wrong in the reading of the file. Attempting to "
+                                        "continue anyway...";
+    }
+
+    void foreignFilesEndOrWarn()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(bool, loggedIn);
+        QFETCH(bool, mustEnd);
+        QFETCH(QString, text);
+        const QString file = m_dir->filePath(QStringLiteral("dave.keyRing"));
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(contents);
+        out.close();
+
+        Session session(m_dir->path());
+        const auto outcome = session.login(QStringLiteral("dave"), QStringLiteral("pw"));
+        QCOMPARE(outcome.succeeded(), loggedIn);
+        QCOMPARE(outcome.mustEnd, mustEnd);
+        QCOMPARE(loggedIn ? outcome.warning : outcome.message, text);
+        if (!loggedIn)
+            QCOMPARE(outcome.title, QStringLiteral("Tessary"));
+        QCOMPARE(fileBytes(file), contents);
+    }
+
+    void damagedKeyRingIsKeptBesideTheFirstSave()
+    {
+        const QString file = m_dir->filePath(QStringLiteral("erin.keyRing"));
+        QByteArray damaged = serialized("pw");
+        damaged.chop(5);
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(damaged);
+        out.close();
+
+        Session session(m_dir->path());
+        QVERIFY(session.login(QStringLiteral("erin"), QStringLiteral("pw")).succeeded());
+        QCOMPARE(session.keyTable().keyCount(), 1);
+        QVERIFY(session.save());
+        QCOMPARE(fileBytes(file + QStringLiteral(".bak")), damaged);
+        const KeyRingReadResult again = readKeyRing(file);
+        QCOMPARE(again.status, KeyRingReadResult::Status::Ok);
+        QCOMPARE(again.table.keyCount(), 1);
+    }
+
+    void secondLoginSavesTheFirstAndReplacesTheTable()
+    {
+        Session session(m_dir->path());
+        QVERIFY(session.createUser(QStringLiteral("ann"), QStringLiteral("a-pass")).succeeded());
+        addKey(session, "ann's key", "1");
+        QVERIFY(session.createUser(QStringLiteral("ben"), QStringLiteral("b-pass")).succeeded());
+        addKey(session, "ben's key", "2");
+
+        // A wrong password for another user leaves ben logged in with his table.
+        QCOMPARE(session.login(QStringLiteral("ann"), QStringLiteral("b-pass")).status,
+                 Session::Outcome::Status::IncorrectPassword);
+        QCOMPARE(session.currentUserName(), QStringLiteral("ben"));
+        QCOMPARE(session.keyTable().slot(1).name, QByteArray("ben's key"));
+
+        QCOMPARE(session.login(QStringLiteral("ann"), QStringLiteral("a-pass")).status,
+                 Session::Outcome::Status::LoggedIn);
+        QCOMPARE(session.keyTable().keyCount(), 1);
+        QCOMPARE(session.keyTable().slot(1).name, QByteArray("ann's key"));
+        QCOMPARE(session.secret().key, hashPassword("a-pass"));
+
+        // ben's key was saved when ann took over, under ben's own password.
+        Session other(m_dir->path());
+        QVERIFY(other.login(QStringLiteral("ben"), QStringLiteral("b-pass"), Session::LockMode::None).succeeded());
+        QCOMPARE(other.keyTable().keyCount(), 1);
+        QCOMPARE(other.keyTable().slot(1).name, QByteArray("ben's key"));
+
+        // The same user again reads nothing: the table in memory stays as it is.
+        addKey(session, "unsaved", "3");
+        QCOMPARE(session.login(QStringLiteral("ann"), QStringLiteral("wrong")).status,
+                 Session::Outcome::Status::IncorrectPassword);
+        QCOMPARE(session.login(QStringLiteral("ann"), QStringLiteral("a-pass")).status,
+                 Session::Outcome::Status::AlreadyLoggedIn);
+        QCOMPARE(session.keyTable().keyCount(), 2);
+    }
+
+    void newUserRefusals_data()
+    {
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("existing file") << "Bob" << "x" << "User already exists! (Bob.keyRing)";
+        QTest::newRow("same file name") << "B.o.b" << "x" << "User already exists! (Bob.keyRing)";
+        QTest::newRow("empty password") << "Newcomer" << "" << "The master password must not be empty.";
+        QTest::newRow("long password") << "Newcomer" << QString(217, QLatin1Char('p'))
+                                       << "The master password may be at most 216 characters long.";
+        QTest::newRow("no file name") << "..." << "x"
+                                      << "The user name \"...\" holds no letter, digit, \"-\", \"_\" or \"~\" to name a "
+                                         "key ring file after.";
+    }
+
+    void newUserRefusals()
+    {
+        QFETCH(QString, user);
+        QFETCH(QString, password);
+        QFETCH(QString, message);
+        QVERIFY(createKeyRing(m_dir->filePath(QStringLiteral("Bob.keyRing")), "pw"));
+        const QStringList before = QDir(m_dir->path()).entryList(QDir::Files);
+
+        Session session(m_dir->path());
+        const auto outcome = session.createUser(user, password);
+        QCOMPARE(outcome.status, Session::Outcome::Status::Refused);
+        QCOMPARE(outcome.message, message);
+        QVERIFY(!session.isLoggedIn());
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), before);
+    }
+
+    void longestPasswordIsAccepted()
+    {
+        Session session(m_dir->path());
+        QVERIFY(session.createUser(QStringLiteral("max"), QString(216, QLatin1Char('p'))).succeeded());
+    }
+
+    void aHeldLockRefusesTheLoginAndTheSave()
+    {
+        Session desktop(m_dir->path());
+        QVERIFY(desktop.createUser(QStringLiteral("fay"), QStringLiteral("pw")).succeeded());
+
+        Session cli(m_dir->path());
+        const auto outcome = cli.login(QStringLiteral("fay"), QStringLiteral("pw"));
+        QCOMPARE(outcome.status, Session::Outcome::Status::Refused);
+        QCOMPARE(outcome.message, QStringLiteral("The key ring fay.keyRing is in use by another Tessary program. "
+                                                 "Close it there first."));
+        QVERIFY(cli.login(QStringLiteral("fay"), QStringLiteral("pw"), Session::LockMode::None).succeeded());
+        QString error;
+        QVERIFY(!cli.save(&error));
+        QCOMPARE(error, outcome.message);
+    }
+
+    void exportWritesTheRingUnderTheUsersDigest()
+    {
+        Session session(m_dir->path());
+        QVERIFY(session.createUser(QStringLiteral("gus"), QStringLiteral("pw")).succeeded());
+        QVERIFY(session.exportKeyRing());
+        const QByteArray exported = fileBytes(m_dir->filePath(QStringLiteral("tessary.keyRing")));
+        QCOMPARE(exported.size(), 82);
+        QCOMPARE(exported, fileBytes(m_dir->filePath(QStringLiteral("gus.keyRing"))));
+    }
+
+private:
+    // A one-key ring for `password`, as bytes.
+    static QByteArray serialized(const QByteArray& password)
+    {
+        KeyTable table;
+        KeyRecord record;
+        record.name = "only";
+        record.password = "secret";
+        table.addKey(record);
+        const QByteArray digest = hashPassword(password);
+        return serializeKeyRing(table, digest, MasterSecret{password, digest});
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+QTEST_GUILESS_MAIN(TestSession)
+#include "test_session.moc"
