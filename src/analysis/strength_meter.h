@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArrayView>
+
+#include <cstdint>
+
+namespace tessary {
+
+// What the strength meter draws for one candidate password: the three breakdown bars and the Score bar.
+struct MeterScores
+{
+    std::int16_t length = 0;
+    std::int16_t variety = 0;
+    std::int16_t difficulty = 0; // may exceed 100; its bar shows at most 100
+    std::int16_t total = 0;      // 0 to 100
+};
+
+// The meter's recompute for a password (code-page bytes).
+MeterScores meterScores(QByteArrayView password);
+
+} // namespace tessary

@@ -1,0 +1,135 @@
+#include "update/script_fetch.h"
+
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+
+#include <array>
+
+namespace tessary {
+
+namespace {
+
+constexpr std::array<TransferState, 7> stateOrder{
+    TransferState::Resolving, TransferState::Resolved,      TransferState::Sending,     TransferState::Sent,
+    TransferState::Receiving, TransferState::Disconnecting, TransferState::Disconnected,
+};
+
+} // namespace
+
+ScriptFetch::ScriptFetch(QObject* parent) : QObject(parent), m_network(new QNetworkAccessManager(this))
+{
+    m_timer.setSingleShot(true);
+    connect(&m_timer, &QTimer::timeout, this, [this] {
+        fail(QStringLiteral("The update server did not answer within %1 seconds.").arg(static_cast<double>(m_timeout.count()) / 1000.0));
+    });
+}
+
+ScriptFetch::~ScriptFetch()
+{
+    if (m_reply) {
+        m_reply->disconnect(this);
+        m_reply->abort();
+    }
+}
+
+void ScriptFetch::advanceTo(TransferState state)
+{
+    while (m_reached < static_cast<int>(stateOrder.size())) {
+        const TransferState next = stateOrder[static_cast<std::size_t>(m_reached)];
+        if (static_cast<int>(next) > static_cast<int>(state))
+            break;
+        ++m_reached;
+        emit stateChanged(static_cast<int>(next));
+    }
+}
+
+void ScriptFetch::start(const QUrl& url)
+{
+    m_body.clear();
+    m_error.clear();
+    m_reached = 0;
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
+        m_error = QStringLiteral("\"%1\" is not an HTTP address.").arg(url.toString());
+        emit finished();
+        return;
+    }
+
+    QNetworkRequest request(url);
+    request.setMaximumRedirectsAllowed(5);
+    advanceTo(TransferState::Resolving);
+    m_reply = m_network->get(request);
+    // A host name is resolved once the socket starts connecting.
+    connect(m_reply, &QNetworkReply::socketStartedConnecting, this,
+            [this] { advanceTo(TransferState::Sending); });
+    connect(m_reply, &QNetworkReply::requestSent, this, [this] { advanceTo(TransferState::Sent); });
+    connect(m_reply, &QNetworkReply::metaDataChanged, this, [this] {
+        advanceTo(TransferState::Receiving);
+        const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
+        if (length.isValid() && length.toLongLong() > maximumSize)
+            fail(QStringLiteral("The update script is larger than 1 MiB; the transfer was stopped."));
+    });
+    connect(m_reply, &QNetworkReply::readyRead, this, &ScriptFetch::onReadyRead);
+    connect(m_reply, &QNetworkReply::finished, this, &ScriptFetch::onFinished);
+    m_timer.start(m_timeout);
+}
+
+bool ScriptFetch::fetch(const QUrl& url)
+{
+    QEventLoop loop;
+    connect(this, &ScriptFetch::finished, &loop, &QEventLoop::quit);
+    start(url);
+    if (isRunning())
+        loop.exec();
+    return m_error.isEmpty();
+}
+
+void ScriptFetch::onReadyRead()
+{
+    if (!m_reply)
+        return;
+    advanceTo(TransferState::Receiving);
+    m_body += m_reply->readAll();
+    if (m_body.size() > maximumSize)
+        fail(QStringLiteral("The update script is larger than 1 MiB; the transfer was stopped."));
+}
+
+void ScriptFetch::onFinished()
+{
+    if (!m_reply)
+        return;
+    QNetworkReply* reply = m_reply;
+    m_reply = nullptr;
+    m_timer.stop();
+    m_body += reply->readAll();
+    // An HTTP status means the server answered: its page is judged as a script. No status means no answer.
+    const bool answered = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
+    if (answered && m_body.size() <= maximumSize) {
+        advanceTo(TransferState::Disconnected);
+    } else {
+        m_body.clear();
+        m_error = answered ? QStringLiteral("The update script is larger than 1 MiB; the transfer was stopped.")
+                           : QStringLiteral("The update check failed: %1").arg(reply->errorString());
+    }
+    reply->deleteLater();
+    emit finished();
+}
+
+void ScriptFetch::fail(const QString& message)
+{
+    if (!m_reply)
+        return;
+    QNetworkReply* reply = m_reply;
+    m_reply = nullptr;
+    m_timer.stop();
+    reply->disconnect(this);
+    reply->abort();
+    reply->deleteLater();
+    m_body.clear();
+    m_error = message;
+    emit finished();
+}
+
+} // namespace tessary

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "update/transfer_lamps.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <QUrl>
+
+#include <chrono>
+#include <functional>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+
+namespace tessary {
+
+// Fetches the update script over HTTP and reports the transfer's states in order, none skipped.
+class ScriptFetch : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr qint64 maximumSize = 1024 * 1024;
+
+    explicit ScriptFetch(QObject* parent = nullptr);
+    ~ScriptFetch() override;
+
+    void setTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
+
+    void start(const QUrl& url);
+    // Runs the event loop until the transfer is over; true when a response arrived.
+    bool fetch(const QUrl& url);
+
+    bool isRunning() const { return m_reply != nullptr; }
+    // The response body, whatever the HTTP status (an error page is a script without the marker).
+    const QByteArray& body() const { return m_body; }
+    // Why no response arrived; empty when one did.
+    const QString& error() const { return m_error; }
+
+signals:
+    void stateChanged(int state);
+    void finished();
+
+private:
+    void advanceTo(TransferState state);
+    void onReadyRead();
+    void onFinished();
+    void fail(const QString& message);
+
+    QNetworkAccessManager* m_network;
+    QNetworkReply* m_reply = nullptr;
+    QTimer m_timer;
+    std::chrono::milliseconds m_timeout{30'000};
+    int m_reached = 0; // index into the order of states
+    QByteArray m_body;
+    QString m_error;
+};
+
+} // namespace tessary
