@@ -118,7 +118,8 @@ QString keyRingFileName(const QString& userName)
     static const QString allowed = QStringLiteral("abcdefghijklmnopqrstuvwxyz1234567890-_~");
     QString result;
     for (const QChar c : userName) {
-        if (allowed.contains(c.toLower()))
+        // Only ASCII: some other characters (the Kelvin sign) lower-case into an ASCII letter.
+        if (c.unicode() < 0x80 && allowed.contains(c.toLower()))
             result.append(c);
     }
     if (!result.isEmpty())
