@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+#include <variant>
+
+namespace tessary::cli {
+
+// What a command accepts after its name.
+struct CommandSyntax
+{
+    QString name;
+    int minimumArguments = 0;
+    int maximumArguments = 0;
+    QStringList valueOptions; // "--url" and the like, each followed by its value
+    QStringList flags;        // "--json"
+};
+
+struct Invocation
+{
+    QString directory; // where bare file names resolve; "." unless --dir says otherwise
+    bool help = false;
+    QString command;
+    QStringList arguments;
+    QMap<QString, QString> options; // by option name, "--url"
+    QStringList flags;
+
+    bool hasFlag(const QString& flag) const { return flags.contains(flag); }
+};
+
+struct UsageError
+{
+    QString message;
+};
+
+// Splits the command line (without the program name). A "--" ends the options, so a key name may begin with
+// a dash.
+std::variant<Invocation, UsageError> parseArguments(const QStringList& arguments,
+                                                    const QList<CommandSyntax>& commands);
+
+} // namespace tessary::cli

@@ -1,0 +1,129 @@
+#include "cli/commands.h"
+
+#include "analysis/new_key.h"
+#include "cli/key_ring_access.h"
+#include "crypto/wipe.h"
+#include "storage/key_ring_file.h"
+
+#include <optional>
+
+namespace tessary::cli {
+
+namespace {
+
+// The limits of the wizard's and the properties window's text boxes.
+constexpr qsizetype keyNameLimit = 255;
+constexpr qsizetype notesLimit = 255;
+
+struct FieldOptions
+{
+    std::optional<QByteArray> userName;
+    std::optional<QByteArray> url;
+    std::optional<QByteArray> notes;
+};
+
+// The --username, --url and --notes given, as code-page bytes; false (message shown) when one cannot be stored.
+bool readFieldOptions(const Invocation& invocation, Console& console, FieldOptions& fields)
+{
+    const struct
+    {
+        const char* option;
+        const char* what;
+        qsizetype limit;
+        std::optional<QByteArray>* field;
+    } table[] = {
+        {"--username", "user name", keyRingFieldLimit, &fields.userName},
+        {"--url", "URL", keyRingFieldLimit - 7, &fields.url},
+        {"--notes", "description", notesLimit, &fields.notes},
+    };
+    for (const auto& entry : table) {
+        const QString option = QString::fromLatin1(entry.option);
+        if (!invocation.options.contains(option))
+            continue;
+        *entry.field = storableText(console, QString::fromLatin1(entry.what), invocation.options.value(option),
+                                    entry.limit);
+        if (!*entry.field)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int addCommand(const Invocation& invocation, Console& console)
+{
+    const QString& keyName = invocation.arguments.at(1);
+    FieldOptions fields;
+    const auto name = storableText(console, QStringLiteral("key name"), keyName, keyNameLimit);
+    if (!name || !readFieldOptions(invocation, console, fields))
+        return failed;
+    if (name->isEmpty()) {
+        console.err(emptyKeyNameMessage());
+        return failed;
+    }
+
+    KeyRingAccess access(invocation.directory, console);
+    if (const int status = access.open(invocation.arguments.at(0), KeyRingAccess::Mode::Write))
+        return status;
+    KeyTable& table = access.table();
+    if (!table.isKeyNameUnique(*name)) {
+        console.err(namesMustBeUniqueMessage());
+        return failed;
+    }
+    if (table.isFull()) {
+        console.err(maximumKeysMessage());
+        return failed;
+    }
+
+    QString password = console.readSecret(QStringLiteral("Password for the new key: "));
+    auto passwordBytes = storableText(console, QStringLiteral("password"), password, passwordBufferSize);
+    wipe(password);
+    if (!passwordBytes)
+        return failed;
+    if (passwordBytes->isEmpty()) {
+        console.err(QStringLiteral("A key needs a password. Nothing was written."));
+        return failed;
+    }
+
+    KeyRecord record;
+    record.name = *name;
+    record.password = passwordBuffer(*passwordBytes);
+    wipe(*passwordBytes);
+    record.description = fields.notes.value_or(QByteArray());
+    record.url = completeUrl(fields.url.value_or(QByteArray()));
+    record.userName = fields.userName.value_or(QByteArray());
+    const KeyTable::AddResult added = table.addKey(record);
+    wipe(record.password);
+    if (added == KeyTable::AddResult::TableFull) {
+        console.err(maximumKeysMessage());
+        return failed;
+    }
+    return access.save();
+}
+
+int editCommand(const Invocation& invocation, Console& console)
+{
+    if (invocation.options.isEmpty())
+        return usageFailure(console, QStringLiteral("edit needs at least one of --username, --url and --notes."));
+    FieldOptions fields;
+    if (!readFieldOptions(invocation, console, fields))
+        return failed;
+
+    KeyRingAccess access(invocation.directory, console);
+    if (const int status = access.open(invocation.arguments.at(0), KeyRingAccess::Mode::Write))
+        return status;
+    const int slot = access.findKey(invocation.arguments.at(1));
+    if (slot == KeyTable::notFound)
+        return failed;
+    // The properties window stores URL, user name and description, in that order, and nothing else.
+    KeyRecord& record = access.table().slot(slot);
+    if (fields.url)
+        record.url = *fields.url;
+    if (fields.userName)
+        record.userName = *fields.userName;
+    if (fields.notes)
+        record.description = *fields.notes;
+    return access.save();
+}
+
+} // namespace tessary::cli

@@ -1,0 +1,60 @@
+#include "cli/commands.h"
+
+#include "storage/key_ring_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QtEndian>
+
+namespace tessary::cli {
+
+namespace {
+
+// Where the records end, from the lengths of the records read (the cipher keeps every length).
+qsizetype recordsEnd(const KeyTable& table)
+{
+    qsizetype end = keyRingMagic.size() + 16 + 2;
+    for (int s = 1; s <= table.keyCount(); ++s) {
+        const KeyRecord& r = table.slot(s);
+        end += 5 * 2 + 2 * 8 + saltSize + r.name.size() + r.userName.size() + r.url.size() + r.description.size() +
+               r.password.size();
+    }
+    return end;
+}
+
+} // namespace
+
+int checkCommand(const Invocation& invocation, Console& console)
+{
+    const QString& shownName = invocation.arguments.at(0);
+    QFile file(QDir(invocation.directory).filePath(shownName));
+    if (!file.open(QIODevice::ReadOnly)) {
+        const KeyRingReadResult unread = readKeyRing(file.fileName(), shownName);
+        console.err(unread.message);
+        return failed;
+    }
+    const QByteArray data = file.readAll();
+    const KeyRingReadResult read = parseKeyRing(data, shownName);
+
+    console.out(QStringLiteral("File: %1 (%2 bytes)").arg(shownName).arg(data.size()));
+    const bool magic = data.startsWith(keyRingMagic);
+    console.out(magic ? QStringLiteral("Magic: TESSARYv0.1A") : QStringLiteral("Magic: missing"));
+    if (magic && data.size() >= 30) {
+        const auto count = qFromLittleEndian<qint16>(data.constData() + 28);
+        console.out(QStringLiteral("Key count: %1").arg(count));
+        if (read.status != KeyRingReadResult::Status::TooManyEntries)
+            console.out(QStringLiteral("Records read: %1").arg(read.table.keyCount()));
+    }
+    if (read.status == KeyRingReadResult::Status::Ok) {
+        const qsizetype trailerEnd = recordsEnd(read.table) + keyRingReserved.size() + keyRingTrailer.size();
+        console.out(QStringLiteral("Trailer: found, ending at byte %1").arg(trailerEnd));
+        console.out(QStringLiteral("Bytes after the trailer: %1").arg(data.size() - trailerEnd));
+        return done;
+    }
+    if (read.status == KeyRingReadResult::Status::Damaged)
+        console.out(QStringLiteral("Trailer: not found after the records"));
+    console.err(read.message);
+    return failed;
+}
+
+} // namespace tessary::cli

@@ -1,0 +1,49 @@
+#include "cli/commands.h"
+
+#include "cli/key_output.h"
+#include "cli/key_ring_access.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+namespace tessary::cli {
+
+int lsCommand(const Invocation& invocation, Console& console)
+{
+    KeyRingAccess access(invocation.directory, console);
+    if (const int status = access.open(invocation.arguments.at(0), KeyRingAccess::Mode::Read))
+        return status;
+    const KeyTable& table = access.table();
+    if (invocation.hasFlag(QStringLiteral("--json"))) {
+        QJsonArray keys;
+        for (int s = 1; s <= table.keyCount(); ++s)
+            keys.append(keyJson(table.slot(s)));
+        console.writeOut(QJsonDocument(keys).toJson(QJsonDocument::Indented));
+        return done;
+    }
+    QString lines;
+    for (int s = 1; s <= table.keyCount(); ++s)
+        lines += keyListLine(table.slot(s)) + QLatin1Char('\n');
+    console.writeOut(lines.toUtf8());
+    return done;
+}
+
+int showCommand(const Invocation& invocation, Console& console)
+{
+    KeyRingAccess access(invocation.directory, console);
+    if (const int status = access.open(invocation.arguments.at(0), KeyRingAccess::Mode::Read))
+        return status;
+    const int slot = access.findKey(invocation.arguments.at(1));
+    if (slot == KeyTable::notFound)
+        return failed;
+    const KeyRecord& record = access.table().slot(slot);
+    if (invocation.hasFlag(QStringLiteral("--json"))) {
+        console.writeOut(QJsonDocument(keyJson(record)).toJson(QJsonDocument::Indented));
+        return done;
+    }
+    for (const QString& line : keyFieldLines(record))
+        console.out(line);
+    return done;
+}
+
+} // namespace tessary::cli

@@ -1,0 +1,50 @@
+#include "cli/commands.h"
+
+#include "cli/key_ring_access.h"
+
+namespace tessary::cli {
+
+int renameCommand(const Invocation& invocation, Console& console)
+{
+    const auto newName = storableText(console, QStringLiteral("new key name"), invocation.arguments.at(2));
+    if (!newName)
+        return failed;
+    KeyRingAccess access(invocation.directory, console);
+    if (const int status = access.open(invocation.arguments.at(0), KeyRingAccess::Mode::Write))
+        return status;
+    const int slot = access.findKey(invocation.arguments.at(1));
+    if (slot == KeyTable::notFound)
+        return failed;
+
+    const QByteArray oldName = access.table().slot(slot).name;
+    switch (access.table().renameKey(oldName, *newName)) {
+    case KeyTable::RenameResult::Unchanged:
+        return done;
+    case KeyTable::RenameResult::Renamed:
+        return access.save();
+    case KeyTable::RenameResult::NotUnique:
+        console.err(namesMustBeUniqueMessage());
+        return failed;
+    case KeyTable::RenameResult::EmptyName:
+        console.err(emptyKeyNameMessage());
+        return failed;
+    case KeyTable::RenameResult::NotFound:
+        break;
+    }
+    console.err(noSuchKeyMessage(invocation.arguments.at(1)));
+    return failed;
+}
+
+int rmCommand(const Invocation& invocation, Console& console)
+{
+    KeyRingAccess access(invocation.directory, console);
+    if (const int status = access.open(invocation.arguments.at(0), KeyRingAccess::Mode::Write))
+        return status;
+    const int slot = access.findKey(invocation.arguments.at(1));
+    if (slot == KeyTable::notFound)
+        return failed;
+    access.table().removeKey(slot);
+    return access.save();
+}
+
+} // namespace tessary::cli

@@ -1,0 +1,48 @@
+#include "cli/commands.h"
+
+#include "storage/codepage.h"
+#include "update/script_fetch.h"
+#include "update/update_script.h"
+
+#include <QDir>
+
+namespace tessary::cli {
+
+int updateCheckCommand(const Invocation& invocation, Console& console)
+{
+    const QUrl url = invocation.arguments.isEmpty() ? updateScriptUrl()
+                                                    : QUrl::fromUserInput(invocation.arguments.at(0));
+    ScriptFetch fetch;
+    // The lamps, as the stages they light.
+    QObject::connect(&fetch, &ScriptFetch::stateChanged, [&console](int state) {
+        for (const LampChange& change : lampChanges(state)) {
+            if (change.colour != LampChange::Colour::Grey)
+                console.err(lampLabel(change.lamp));
+        }
+    });
+    if (!fetch.fetch(url)) {
+        console.err(fetch.error());
+        return failed;
+    }
+
+    const UpdateCheck check = evaluateUpdateScript(
+        fromCodePage(fetch.body()), QDir(invocation.directory).filePath(QStringLiteral("history.dat")));
+    for (const UpdateLine& line : check.lines)
+        console.out(line.text);
+    for (const QString& item : check.listItems)
+        console.out(item);
+    switch (check.outcome) {
+    case UpdateCheck::Outcome::Listed:
+    case UpdateCheck::Outcome::UpToDate:
+        return done;
+    case UpdateCheck::Outcome::WrongProgram:
+        return failed;
+    case UpdateCheck::Outcome::MessageBox:
+    case UpdateCheck::Outcome::Unreadable:
+        break;
+    }
+    console.err(check.message);
+    return failed;
+}
+
+} // namespace tessary::cli

@@ -1,0 +1,75 @@
+#include "cli/commands.h"
+
+#include "cli/usage.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <variant>
+
+namespace tessary::cli {
+
+namespace {
+
+const QStringList keyFields{QStringLiteral("--username"), QStringLiteral("--url"), QStringLiteral("--notes")};
+const QStringList json{QStringLiteral("--json")};
+
+} // namespace
+
+const QList<CommandEntry>& commandTable()
+{
+    static const QList<CommandEntry> table{
+        {{QStringLiteral("users"), 0, 0, {}, {}}, usersCommand},
+        {{QStringLiteral("create-user"), 1, 1, {}, {}}, createUserCommand},
+        {{QStringLiteral("ls"), 1, 1, {}, json}, lsCommand},
+        {{QStringLiteral("show"), 2, 2, {}, json}, showCommand},
+        {{QStringLiteral("add"), 2, 2, keyFields, {}}, addCommand},
+        {{QStringLiteral("edit"), 2, 2, keyFields, {}}, editCommand},
+        {{QStringLiteral("rename"), 3, 3, {}, {}}, renameCommand},
+        {{QStringLiteral("rm"), 2, 2, {}, {}}, rmCommand},
+        {{QStringLiteral("export"), 1, 1, {}, {}}, exportCommand},
+        {{QStringLiteral("check"), 1, 1, {}, {}}, checkCommand},
+        {{QStringLiteral("estimate"), 0, 0, {QStringLiteral("--loops")}, {}}, estimateCommand},
+        {{QStringLiteral("generate"), 0, 1, {}, {}}, generateCommand},
+        {{QStringLiteral("update-check"), 0, 1, {}, {}}, updateCheckCommand},
+    };
+    return table;
+}
+
+QList<CommandSyntax> commandSyntaxes()
+{
+    QList<CommandSyntax> syntaxes;
+    for (const CommandEntry& entry : commandTable())
+        syntaxes.append(entry.syntax);
+    return syntaxes;
+}
+
+int usageFailure(Console& console, const QString& reason)
+{
+    console.err(reason);
+    console.err(usageText());
+    return usageError;
+}
+
+int runCli(const QStringList& arguments, Console& console)
+{
+    const auto parsed = parseArguments(arguments, commandSyntaxes());
+    if (const auto* error = std::get_if<UsageError>(&parsed))
+        return usageFailure(console, error->message);
+    const auto& invocation = std::get<Invocation>(parsed);
+    if (invocation.help) {
+        console.out(usageText());
+        return done;
+    }
+    if (!QFileInfo(invocation.directory).isDir()) {
+        console.err(QStringLiteral("There is no directory %1.").arg(QDir::toNativeSeparators(invocation.directory)));
+        return failed;
+    }
+    for (const CommandEntry& entry : commandTable()) {
+        if (entry.syntax.name == invocation.command)
+            return entry.run(invocation, console);
+    }
+    return usageFailure(console, QStringLiteral("Unknown command %1.").arg(invocation.command));
+}
+
+} // namespace tessary::cli

@@ -1,0 +1,102 @@
+#include "cli/key_ring_access.h"
+
+#include "cli/commands.h"
+#include "crypto/wipe.h"
+#include "storage/codepage.h"
+
+namespace tessary::cli {
+
+KeyRingAccess::KeyRingAccess(const QString& directory, Console& console) : m_console(console), m_session(directory)
+{
+}
+
+int KeyRingAccess::open(const QString& userName, Mode mode)
+{
+    const QString fileName = keyRingFileName(userName);
+    if (fileName.isEmpty()) {
+        m_console.err(noFileNameMessage(userName));
+        return failed;
+    }
+    const QString path = m_session.path(fileName);
+    // Checked before the password is asked for; it also keeps the login from creating a missing key ring.
+    const KeyRingReadResult read = readKeyRing(path, fileName);
+    if (!read.usable()) {
+        m_console.err(read.message);
+        return failed;
+    }
+    if (read.status == KeyRingReadResult::Status::Damaged) {
+        m_console.err(read.message);
+        if (mode == Mode::Write) {
+            m_console.err(damagedRefusalMessage(fileName));
+            return failed;
+        }
+    }
+    if (mode == Mode::Write) {
+        KeyRingLock probe(path);
+        if (!probe.tryLock()) {
+            m_console.err(probe.refusal());
+            return failed;
+        }
+    }
+
+    QString password = m_console.readSecret(QStringLiteral("Master password: "));
+    const Session::Outcome outcome =
+        m_session.login(userName, password, mode == Mode::Write ? Session::LockMode::Hold : Session::LockMode::None);
+    wipe(password);
+    if (!outcome.succeeded()) {
+        m_console.err(outcome.message);
+        return failed;
+    }
+    return done;
+}
+
+int KeyRingAccess::findKey(const QString& keyName)
+{
+    const QByteArray name = toCodePage(keyName);
+    const int slot = name.isEmpty() ? KeyTable::notFound : table().findKey(name);
+    // Only slots 1 to keyCount hold keys; a later slot with that name would be a leftover.
+    if (slot == KeyTable::notFound || slot > table().keyCount()) {
+        m_console.err(noSuchKeyMessage(keyName));
+        return KeyTable::notFound;
+    }
+    return slot;
+}
+
+int KeyRingAccess::save()
+{
+    QString error;
+    if (!m_session.save(&error)) {
+        m_console.err(error);
+        return failed;
+    }
+    return done;
+}
+
+std::optional<QByteArray> storableText(Console& console, const QString& what, const QString& text,
+                                       qsizetype maximumLength)
+{
+    QByteArray bytes = toCodePage(text);
+    if (fromCodePage(bytes) != text) {
+        console.err(QStringLiteral("The %1 holds characters a key ring cannot store. Nothing was written.").arg(what));
+        return std::nullopt;
+    }
+    if (maximumLength >= 0 && bytes.size() > maximumLength) {
+        console.err(QStringLiteral("The %1 may be at most %2 characters long. Nothing was written.")
+                        .arg(what)
+                        .arg(maximumLength));
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+QString noSuchKeyMessage(const QString& keyName)
+{
+    return QStringLiteral("There is no key named \"%1\".").arg(keyName);
+}
+
+QString damagedRefusalMessage(const QString& fileName)
+{
+    return QStringLiteral("%1 is damaged; tessary-cli changes no damaged key ring. Nothing was written.").arg(fileName);
+}
+
+} // namespace tessary::cli

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "app/session.h"
+#include "cli/console.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace tessary::cli {
+
+// A command's way into a user's key ring, in the order that reports a wrong file at once: the file's structure,
+// then (for a write) its lock, then the master password, then the login through the session.
+class KeyRingAccess
+{
+public:
+    enum class Mode {
+        Read,  // no lock; a damaged key ring is read with a warning
+        Write, // holds the lock; refuses a damaged key ring, which a save would replace
+    };
+
+    KeyRingAccess(const QString& directory, Console& console);
+
+    // Exit status: 0 when logged in, otherwise 1 with the message already shown.
+    int open(const QString& userName, Mode mode);
+
+    Session& session() { return m_session; }
+    KeyTable& table() { return m_session.keyTable(); }
+
+    // The slot of a key in use with exactly this name, or KeyTable::notFound with a message shown.
+    int findKey(const QString& keyName);
+
+    // Session::save; exit status as open().
+    int save();
+
+private:
+    Console& m_console;
+    Session m_session;
+};
+
+// The code-page bytes of a text bound for a key ring, or nothing (with a message shown) when the code page cannot
+// hold every character of it; a silent '?' would corrupt the key.
+std::optional<QByteArray> storableText(Console& console, const QString& what, const QString& text,
+                                       qsizetype maximumLength = -1);
+
+QString noSuchKeyMessage(const QString& keyName);
+QString damagedRefusalMessage(const QString& fileName);
+
+} // namespace tessary::cli
