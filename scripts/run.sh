@@ -1,8 +1,31 @@
 #!/usr/bin/env bash
-# Sets up, builds and starts the program.
+# Sets up, builds and starts the desktop program. Its files (the user list, one key ring per user) live in the
+# data directory named below; TESSARY_DATA chooses another.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root=$(pwd)
+data=${TESSARY_DATA:-$HOME/.local/share/Tessary}
+
 bash scripts/setup.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j2
-exec build/bench/bench_crypto "$@"
+
+mkdir -p "$data"
+echo "Tessary's data directory: $data"
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    cat >&2 <<MESSAGE
+
+This machine has no display (neither DISPLAY nor WAYLAND_DISPLAY is set), so the desktop program tessary cannot
+open its windows. The same key rings can be used from the command line instead, in the same data directory:
+
+    cd "$data"
+    "$root/build/src/cli/tessary-cli" --help
+
+To see the windows on this machine, start a virtual display first, for example:
+
+    Xvfb :5 & DISPLAY=:5 bash scripts/run.sh
+MESSAGE
+    exit 0
+fi
+cd "$data"
+exec "$root/build/src/ui/tessary" "$@"

@@ -8,6 +8,7 @@ packages=(
     libbenchmark-dev
     clang libclang-rt-dev
     xvfb xauth fonts-dejavu-core
+    qt6-qpa-plugins libx11-dev
 )
 missing=()
 for p in "${packages[@]}"; do

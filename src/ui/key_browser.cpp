@@ -1,0 +1,293 @@
+#include "ui/key_browser.h"
+
+#include "app/session.h"
+#include "ui/icons.h"
+#include "ui/key_table_model.h"
+#include "ui/key_view_layout.h"
+#include "ui/message_box.h"
+#include "ui/program.h"
+
+#include <QAbstractItemView>
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QTreeView>
+
+namespace tessary {
+
+namespace {
+
+// The design's list top and initial client area, in twips.
+constexpr int designClientWidth = 7260;
+constexpr int designClientHeight = 3660;
+// Column widths: 3281, 3281, 2540 and 2540 hundredths of a millimetre.
+constexpr int columnTwips[] = {1860, 1860, 1440, 1440};
+
+} // namespace
+
+KeyBrowser::KeyBrowser(Session& session, Program& program)
+    : m_session(session), m_program(program), m_model(new KeyTableModel(session.keyTable(), this)),
+      m_central(new QWidget(this)), m_keyView(new KeyView(m_central))
+{
+    setObjectName(QStringLiteral("keyBrowser"));
+    setWindowTitle(QStringLiteral("Tessary"));
+    setWindowIcon(programIcon());
+    setCentralWidget(m_central);
+    m_keyView->setModel(m_model);
+
+    buildMenus();
+    buildToolbar();
+
+    statusBar()->setObjectName(QStringLiteral("StatusBar2"));
+    statusBar()->setSizeGripEnabled(true);
+    m_statusPanel = new QLabel(initialStatusText(), statusBar());
+    m_statusPanel->setObjectName(QStringLiteral("statusPanel"));
+    statusBar()->addWidget(m_statusPanel, 1);
+
+    const int dpi = dotsPerInch();
+    for (int column = 0; column < 4; ++column)
+        m_keyView->detailsView()->setColumnWidth(column, twipsToPixels(columnTwips[column], dpi));
+
+    connect(m_keyView, &KeyView::rightButtonReleased, this, &KeyBrowser::keyView_MouseUp);
+    connect(m_keyView, &KeyView::filesDropped, this, &KeyBrowser::keyView_OLEDragDrop);
+
+    resize(twipsToPixels(designClientWidth, dpi),
+           twipsToPixels(designClientHeight, dpi) + menuBar()->sizeHint().height());
+}
+
+KeyBrowser::~KeyBrowser() = default;
+
+int KeyBrowser::dotsPerInch() const
+{
+    return logicalDpiY() > 0 ? logicalDpiY() : 96;
+}
+
+QAction* KeyBrowser::addItem(QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut)
+{
+    QAction* item = menu->addAction(caption);
+    item->setObjectName(QLatin1String(name));
+    item->setShortcut(shortcut);
+    item->setShortcutContext(Qt::WindowShortcut);
+    return item;
+}
+
+QMenu* KeyBrowser::addMenu(QMenu* parent, const char* name, const QString& caption)
+{
+    QMenu* menu = parent ? parent->addMenu(caption) : menuBar()->addMenu(caption);
+    menu->setObjectName(QLatin1String(name));
+    menu->menuAction()->setObjectName(QLatin1String(name));
+    return menu;
+}
+
+void KeyBrowser::addSeparator(QMenu* menu, const char* name)
+{
+    menu->addSeparator()->setObjectName(QLatin1String(name));
+}
+
+void KeyBrowser::buildMenus()
+{
+    QMenu* file = addMenu(nullptr, "menuFile", QStringLiteral("&File"));
+    addItem(file, "menuImportKeyring", QStringLiteral("&Import Keyring"))->setEnabled(false);
+    addItem(file, "menuExportKeyring", QStringLiteral("&Export Keyring"), QKeySequence(Qt::CTRL | Qt::Key_E))
+        ->setEnabled(false);
+    addSeparator(file, "menuFileSeperator");
+    connect(addItem(file, "menuExit", QStringLiteral("E&xit")), &QAction::triggered, this,
+            [this] { m_program.shutdownProgram(); });
+
+    QMenu* view = addMenu(nullptr, "ViewMenu", QStringLiteral("&View"));
+    for (auto [name, caption] : {std::pair{"ViewToolbar", "&Toolbar"}, std::pair{"ViewStatusbar", "&Status Bar"}}) {
+        QAction* item = addItem(view, name, QLatin1String(caption));
+        item->setCheckable(true);
+        item->setChecked(true);
+        item->setEnabled(false);
+    }
+    addSeparator(view, "ViewSep");
+    m_views = new QActionGroup(this);
+    m_views->setExclusive(true);
+    const std::pair<const char*, const char*> viewItems[] = {
+        {"LargeIconView", "Lar&ge Icons"}, {"SmallIconView", "S&mall  Icons"}, {"ListView", "&List"},
+        {"ReportView", "&Details"}};
+    for (int mode = KeyView::LargeIcon; mode <= KeyView::Report; ++mode) {
+        QAction* item = addItem(view, viewItems[mode].first, QLatin1String(viewItems[mode].second));
+        item->setCheckable(true);
+        item->setChecked(mode == KeyView::Report);
+        m_views->addAction(item);
+        connect(item, &QAction::triggered, this, [this, mode] { switchView(KeyView::ViewMode(mode)); });
+    }
+    addSeparator(view, "ViewSep2");
+    QMenu* arrange = addMenu(view, "Sortby", QStringLiteral("&Arrange Icons"));
+    arrange->menuAction()->setEnabled(false);
+    connect(addItem(arrange, "SortbyName", QStringLiteral("&Key Name")), &QAction::triggered, this,
+            &KeyBrowser::SortbyName_Click);
+    addItem(arrange, "SortbyDate", QStringLiteral("&Key Date"));
+    addItem(arrange, "SortbyDescription", QStringLiteral("&Key Description"));
+    addItem(view, "lineUpIcons", QStringLiteral("&Line Up Icons"));
+    addSeparator(view, "ViewSep3");
+    connect(addItem(view, "menuRefreshDisplay", QStringLiteral("&Refresh")), &QAction::triggered, this,
+            &KeyBrowser::menuRefreshDisplay_Click);
+    addItem(view, "viewOptions", QStringLiteral("&Options..."))->setEnabled(false);
+
+    QMenu* key = addMenu(nullptr, "menuKey", QStringLiteral("&Key"));
+    addItem(key, "copyPassword", QStringLiteral("&Copy Password"), QKeySequence(Qt::CTRL | Qt::Key_C));
+    addSeparator(key, "menuKeySeperatorC");
+    addItem(key, "menuNewKey", QStringLiteral("&New Key"), QKeySequence(Qt::CTRL | Qt::Key_N));
+    addItem(key, "menuDeleteKey", QStringLiteral("&Delete Key"), QKeySequence(Qt::Key_Delete));
+    addSeparator(key, "menuKeySeperatorA");
+    addItem(key, "menuRenameKey", QStringLiteral("&Rename Key"), QKeySequence(Qt::Key_F2));
+    addItem(key, "menuKeyProperties", QStringLiteral("Key &Properties"), QKeySequence(Qt::Key_F4));
+
+    QMenu* help = addMenu(nullptr, "menuHelp", QStringLiteral("&Help"));
+    addItem(help, "menuWebUpdate", QStringLiteral("&Web Update"))->setEnabled(false);
+    addItem(help, "menuDocumentation", QStringLiteral("&Documentation"), QKeySequence(Qt::Key_F1));
+    addSeparator(help, "menuHelpSeperator");
+    addItem(help, "menuAbout", QStringLiteral("&About"));
+
+    m_popUp = new QMenu(QStringLiteral("PopupMenu"), this);
+    m_popUp->setObjectName(QStringLiteral("popUp"));
+    QAction* popupCopy = m_popUp->addAction(QStringLiteral("&Copy Password"));
+    popupCopy->setObjectName(QStringLiteral("popupCopyPassword"));
+    m_popUp->addSeparator()->setObjectName(QStringLiteral("sepa"));
+    m_popUp->addAction(QStringLiteral("&Key Properties"))->setObjectName(QStringLiteral("popUpKeyProps"));
+    m_popUp->setDefaultAction(popupCopy);
+}
+
+void KeyBrowser::buildToolbar()
+{
+    m_toolbar = new QToolBar(QStringLiteral("Toolbar"), this);
+    m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
+    m_toolbar->setMovable(false);
+    m_toolbar->setFloatable(false);
+    m_toolbar->setIconSize(QSize(16, 16));
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    m_toolbar->toggleViewAction()->setEnabled(false);
+    addToolBar(Qt::TopToolBarArea, m_toolbar);
+
+    struct Button
+    {
+        const char* name;
+        const char* icon;
+        const char* tip;
+    };
+    // By index 1 to 7; the index is what the command looks at.
+    const Button buttons[] = {{"exportButton", "export", "Export Keyring"},
+                              {"importButton", "import", "Import Keyring"},
+                              {"toolbarSeparator1", nullptr, nullptr},
+                              {"addKeyButton", "add-key", "Add New Key"},
+                              {"deleteKeyButton", "delete-key", "Delete Key"},
+                              {"toolbarSeparator2", nullptr, nullptr},
+                              {"gotoPageButton", "goto-page", "Goto Page"}};
+    int index = 0;
+    for (const Button& button : buttons) {
+        ++index;
+        QAction* action = button.icon ? m_toolbar->addAction(toolbarIcon(button.icon), QLatin1String(button.tip))
+                                      : m_toolbar->addSeparator();
+        action->setObjectName(QLatin1String(button.name));
+        action->setData(index);
+        if (button.tip)
+            action->setToolTip(QLatin1String(button.tip));
+    }
+}
+
+QAction* KeyBrowser::action(const QString& name) const
+{
+    return findChild<QAction*>(name);
+}
+
+void KeyBrowser::showKeyRing()
+{
+    m_model->reload();
+}
+
+void KeyBrowser::Form_Unload()
+{
+    QString error;
+    if (m_session.isLoggedIn() && !m_session.save(&error))
+        MessageBox::show(this, error, MessageBox::programTitle(), MessageBox::Icon::Critical);
+}
+
+void KeyBrowser::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    m_program.shutdownProgram();
+}
+
+void KeyBrowser::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void KeyBrowser::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    Form_Resize();
+}
+
+void KeyBrowser::Form_Resize()
+{
+    if (isMinimized())
+        return;
+    const int dpi = dotsPerInch();
+    const QSize outer = frameGeometry().size();
+    const QSize size = keyViewSize(QSize(pixelsToTwips(outer.width(), dpi), pixelsToTwips(outer.height(), dpi)),
+                                   pixelsToTwips(m_toolbar->height(), dpi), pixelsToTwips(statusBar()->height(), dpi));
+    // The design's margins assume its own frame; the list never reaches under the status bar here.
+    m_keyView->setGeometry(0, 0, std::min(twipsToPixels(size.width(), dpi), m_central->width()),
+                           std::min(twipsToPixels(size.height(), dpi), m_central->height()));
+}
+
+void KeyBrowser::switchView(KeyView::ViewMode mode)
+{
+    m_keyView->setViewMode(mode);
+    const char* names[] = {"LargeIconView", "SmallIconView", "ListView", "ReportView"};
+    action(QLatin1String(names[mode]))->setChecked(true);
+}
+
+void KeyBrowser::keyView_MouseUp(const QPoint& globalPosition, int row)
+{
+    if (row < 0)
+        return;
+    m_popUp->popup(globalPosition, m_popUp->defaultAction());
+}
+
+void KeyBrowser::keyView_OLEDragDrop()
+{
+    MessageBox::show(this, soonToComeMessage());
+}
+
+void KeyBrowser::menuRefreshDisplay_Click()
+{
+    m_keyView->currentView()->viewport()->update();
+}
+
+void KeyBrowser::SortbyName_Click()
+{
+    // Only the sort column is set; sorting itself stays off.
+    m_keyView->detailsView()->header()->setSortIndicator(0, Qt::AscendingOrder);
+}
+
+QString KeyBrowser::statusText() const
+{
+    return m_statusPanel->text();
+}
+
+void KeyBrowser::setStatusText(const QString& text)
+{
+    m_statusPanel->setText(text);
+}
+
+QString initialStatusText()
+{
+    return QStringLiteral("Tessory v0.1 Alpha II");
+}
+
+QString soonToComeMessage()
+{
+    return QStringLiteral("Soon to come...");
+}
+
+} // namespace tessary

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "ui/key_view.h"
+
+#include <QMainWindow>
+
+class QAction;
+class QActionGroup;
+class QLabel;
+class QMenu;
+class QToolBar;
+
+namespace tessary {
+
+class KeyTableModel;
+class Program;
+class Session;
+
+// The logged-in user's main window: the key list in four views, toolbar, menu bar, pop-up menu and status bar.
+class KeyBrowser : public QMainWindow
+{
+    Q_OBJECT
+public:
+    KeyBrowser(Session& session, Program& program);
+    ~KeyBrowser() override;
+
+    // Fills the list from the key table, from scratch.
+    void showKeyRing();
+    // The unload handler: writes the key ring.
+    void Form_Unload();
+
+    void Form_Resize();
+    void switchView(KeyView::ViewMode mode);
+    void keyView_MouseUp(const QPoint& globalPosition, int row);
+    void keyView_OLEDragDrop();
+    void menuRefreshDisplay_Click();
+    void SortbyName_Click();
+
+    KeyView* keyView() const { return m_keyView; }
+    KeyTableModel* model() const { return m_model; }
+    QMenu* popupMenu() const { return m_popUp; }
+    QString statusText() const;
+    void setStatusText(const QString& text);
+    QAction* action(const QString& name) const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildToolbar();
+    QAction* addItem(QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut = {});
+    QMenu* addMenu(QMenu* parent, const char* name, const QString& caption);
+    void addSeparator(QMenu* menu, const char* name);
+    int dotsPerInch() const;
+
+    Session& m_session;
+    Program& m_program;
+    KeyTableModel* m_model;
+    QWidget* m_central;
+    KeyView* m_keyView;
+    QToolBar* m_toolbar = nullptr;
+    QLabel* m_statusPanel = nullptr;
+    QMenu* m_popUp = nullptr;
+    QActionGroup* m_views = nullptr;
+};
+
+// "Tessory v0.1 Alpha II"
+QString initialStatusText();
+QString soonToComeMessage();
+
+} // namespace tessary

@@ -1,0 +1,90 @@
+#include "ui/message_box.h"
+
+#include <QGuiApplication>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+
+#include <utility>
+
+namespace tessary {
+
+namespace {
+
+bool recording = false;
+QList<MessageBox::Shown> recorded;
+QList<std::pair<QString, bool>> passwordAnswers;
+
+QMessageBox::Icon toQt(MessageBox::Icon icon)
+{
+    switch (icon) {
+    case MessageBox::Icon::Information:
+        return QMessageBox::Information;
+    case MessageBox::Icon::Warning:
+        return QMessageBox::Warning;
+    case MessageBox::Icon::Critical:
+        return QMessageBox::Critical;
+    case MessageBox::Icon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+void MessageBox::show(QWidget* parent, const QString& text, const QString& title, Icon icon)
+{
+    if (recording) {
+        recorded.append({title, text, icon});
+        return;
+    }
+    // The program's two-line texts break with a line feed and a carriage return; the box needs only the first.
+    QString shownText = text;
+    shownText.remove(QLatin1Char('\r'));
+    QMessageBox box(toQt(icon), title.isEmpty() ? defaultTitle() : title, shownText, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+void MessageBox::setRecording(bool on)
+{
+    recording = on;
+    recorded.clear();
+    passwordAnswers.clear();
+}
+
+QList<MessageBox::Shown> MessageBox::takeRecorded()
+{
+    return std::exchange(recorded, {});
+}
+
+bool MessageBox::askPassword(QWidget* parent, const QString& title, const QString& label, QString* password)
+{
+    if (recording) {
+        recorded.append({title, label, Icon::None});
+        if (passwordAnswers.isEmpty())
+            return false;
+        const auto [answer, accepted] = passwordAnswers.takeFirst();
+        *password = answer;
+        return accepted;
+    }
+    bool accepted = false;
+    *password = QInputDialog::getText(parent, title, label, QLineEdit::Password, {}, &accepted);
+    return accepted;
+}
+
+void MessageBox::setNextPasswordAnswer(const QString& password, bool accepted)
+{
+    passwordAnswers.append({password, accepted});
+}
+
+QString MessageBox::defaultTitle()
+{
+    return QGuiApplication::applicationDisplayName();
+}
+
+QString MessageBox::programTitle()
+{
+    return QStringLiteral("Tessary");
+}
+
+} // namespace tessary

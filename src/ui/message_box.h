@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+class QWidget;
+
+namespace tessary {
+
+// Every box the program shows goes through here: a modal box with an OK button. Tests switch on recording, and
+// the boxes are then kept for them to read instead of being shown.
+class MessageBox
+{
+public:
+    enum class Icon { None, Information, Warning, Critical };
+
+    struct Shown
+    {
+        QString title; // empty: the application's default title
+        QString text;
+        Icon icon = Icon::None;
+    };
+
+    static void show(QWidget* parent, const QString& text, const QString& title = {}, Icon icon = Icon::None);
+
+    static void setRecording(bool on);
+    static QList<Shown> takeRecorded();
+
+    // Asks for a password in a modal box; false when cancelled. Tests queue the answers.
+    static bool askPassword(QWidget* parent, const QString& title, const QString& label, QString* password);
+    static void setNextPasswordAnswer(const QString& password, bool accepted = true);
+
+    // The title of boxes that name none.
+    static QString defaultTitle();
+    // "Tessary", the title of the boxes that name one.
+    static QString programTitle();
+};
+
+} // namespace tessary

@@ -1,0 +1,173 @@
+#include "ui/new_user.h"
+
+#include "app/session.h"
+#include "ui/message_box.h"
+#include "ui/program.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <complex>
+
+namespace tessary {
+
+namespace {
+
+// The side picture: a stretch of the Mandelbrot set's edge.
+QImage fractalPicture(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    constexpr int limit = 48;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const std::complex<double> c(-0.78 + 0.24 * x / width, 0.02 + 0.48 * y / height);
+            std::complex<double> z;
+            int n = 0;
+            while (n < limit && std::norm(z) < 4.0) {
+                z = z * z + c;
+                ++n;
+            }
+            const int shade = n == limit ? 0 : 255 * n / limit;
+            image.setPixel(x, y, qRgb(shade / 4, shade / 2 + 20, std::min(255, shade + 60)));
+        }
+    }
+    return image;
+}
+
+QLabel* label(const QString& name, const QString& text, QWidget* parent)
+{
+    auto* widget = new QLabel(text, parent);
+    widget->setObjectName(name);
+    return widget;
+}
+
+} // namespace
+
+NewUser::NewUser(Session& session, Program& program)
+    : m_session(session), m_program(program), m_text1(new QLineEdit(QStringLiteral("Username"), this)),
+      m_text2(new QLineEdit(QStringLiteral("a"), this)), m_picture4(new QWidget(this))
+{
+    setObjectName(QStringLiteral("newUser"));
+    setWindowTitle(QStringLiteral("New User"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint);
+    m_text1->setObjectName(QStringLiteral("Text1"));
+    m_text2->setObjectName(QStringLiteral("Text2"));
+    m_picture4->setObjectName(QStringLiteral("Picture4"));
+
+    auto* picture5 = label(QStringLiteral("Picture5"), {}, this);
+    picture5->setPixmap(QPixmap::fromImage(fractalPicture(120, 240)));
+    picture5->setFrameShape(QFrame::Panel);
+    picture5->setFrameShadow(QFrame::Sunken);
+    picture5->setAlignment(Qt::AlignTop);
+
+    auto* heading =
+        label(QStringLiteral("Label1"), QStringLiteral("New User Screen. And yes, we do need another fractal image."), this);
+    heading->setWordWrap(true);
+    QFont bold = heading->font();
+    bold.setBold(true);
+    heading->setFont(bold);
+    QLabel* nameLabel = label(QStringLiteral("Label2"), QStringLiteral("Username:"), this);
+    nameLabel->setBuddy(m_text1);
+    QLabel* passwordLabel = label(QStringLiteral("Label3"), QStringLiteral("Password:"), this);
+    passwordLabel->setBuddy(m_text2);
+
+    auto* fields = new QGridLayout;
+    fields->addWidget(heading, 0, 0, 1, 2);
+    fields->addWidget(nameLabel, 1, 0);
+    fields->addWidget(m_text1, 1, 1);
+    fields->addWidget(passwordLabel, 2, 0);
+    fields->addWidget(m_text2, 2, 1);
+    for (int index = 3; index >= 0; --index) {
+        fields->addWidget(label(QStringLiteral("Label4_%1").arg(index), QStringLiteral("TO BE DONE - ALPHA-III"), this),
+                          6 - index, 0, 1, 2);
+    }
+    fields->setRowStretch(7, 1);
+
+    auto* page = new QHBoxLayout;
+    page->addWidget(picture5);
+    page->addLayout(fields, 1);
+
+    // The bottom strip: an etched line, then the buttons.
+    auto* strip = new QVBoxLayout(m_picture4);
+    strip->setContentsMargins(0, 0, 0, 0);
+    auto* line1 = new QFrame(m_picture4);
+    line1->setObjectName(QStringLiteral("Line1"));
+    line1->setFrameShape(QFrame::HLine);
+    line1->setFrameShadow(QFrame::Sunken);
+    strip->addWidget(line1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(addButton(Back, QStringLiteral("< &Back"), false));
+    QPushButton* finishButton = addButton(Finish, QStringLiteral("&Finish"), true);
+    finishButton->setDefault(true);
+    buttons->addWidget(finishButton);
+    buttons->addWidget(addButton(Cancel, QStringLiteral("&Cancel"), false));
+    buttons->addWidget(addButton(Help, QStringLiteral("&Help"), false));
+    strip->addLayout(buttons);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(page, 1);
+    layout->addWidget(m_picture4);
+    resize(483, 309); // 7245 x 4635 twips
+}
+
+QPushButton* NewUser::addButton(int index, const QString& caption, bool enabled)
+{
+    auto* button = new QPushButton(caption, m_picture4);
+    button->setObjectName(QStringLiteral("cmdNav_%1").arg(index));
+    button->setEnabled(enabled);
+    button->setAutoDefault(false);
+    connect(button, &QPushButton::clicked, this, [this, index] { cmdNav_Click(index); });
+    return button;
+}
+
+void NewUser::cmdNav_Click(int index)
+{
+    switch (index) {
+    case Finish:
+        finish();
+        break;
+    case Help:
+        MessageBox::show(this, newUserHelpMessage(), QStringLiteral("[Leave me alone!]"));
+        break;
+    default: // Back and Cancel have nothing to do
+        break;
+    }
+}
+
+void NewUser::finish()
+{
+    const Session::Outcome outcome = m_session.createUser(m_text1->text(), m_text2->text());
+    if (!outcome.succeeded()) {
+        if (outcome.mustEnd)
+            hide();
+        MessageBox::show(this, outcome.message, outcome.title,
+                         outcome.mustEnd ? MessageBox::Icon::Critical : MessageBox::Icon::None);
+        if (outcome.mustEnd)
+            m_program.shutdownProgram();
+        return;
+    }
+    hide();
+    m_program.completeLogin();
+}
+
+void NewUser::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    m_program.windowClosed(this);
+}
+
+QString newUserHelpMessage()
+{
+    return QStringLiteral("Bah, humbug! Help yourself!\n\rRTFM (Read the... manual)");
+}
+
+} // namespace tessary

@@ -1,0 +1,65 @@
+#include "ui/process_guard.h"
+
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace tessary {
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+constexpr int watchedSignals[] = {SIGTERM, SIGHUP, SIGINT};
+
+extern "C" void onTerminationSignal(int number)
+{
+    const unsigned char byte = static_cast<unsigned char>(number);
+    [[maybe_unused]] const ssize_t written = ::write(signalPipe[0], &byte, 1);
+}
+
+} // namespace
+
+void disableCoreDumps()
+{
+    const rlimit none{0, 0};
+    ::setrlimit(RLIMIT_CORE, &none);
+    ::prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
+}
+
+TerminationWatcher::TerminationWatcher(QObject* parent) : QObject(parent)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
+        return;
+    m_notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &TerminationWatcher::readSignal);
+    struct sigaction action = {};
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int number : watchedSignals)
+        ::sigaction(number, &action, nullptr);
+}
+
+TerminationWatcher::~TerminationWatcher()
+{
+    for (int number : watchedSignals)
+        ::signal(number, SIG_DFL);
+    for (int& end : signalPipe) {
+        if (end >= 0)
+            ::close(end);
+        end = -1;
+    }
+}
+
+void TerminationWatcher::readSignal()
+{
+    unsigned char byte = 0;
+    if (::read(signalPipe[1], &byte, 1) == 1)
+        emit terminationRequested(byte);
+}
+
+} // namespace tessary

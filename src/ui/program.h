@@ -1,0 +1,76 @@
+#pragma once
+
+#include "app/session.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+
+#include <functional>
+
+class QWidget;
+
+namespace tessary {
+
+class KeyBrowser;
+class LoginForm;
+class NewUser;
+class TessaryTray;
+
+// The program's flow: start-up, login completion and shutdown. It owns the session (the login state and the
+// logged-in key ring) and the single instance of each window, created when first needed.
+class Program : public QObject
+{
+    Q_OBJECT
+public:
+    struct Options
+    {
+        QString dataDirectory;     // where the user list and the key rings lie
+        bool trayAvailable = true; // whether the desktop shows tray icons
+        std::function<void()> endProcess; // leaves the event loop; tests observe it instead
+    };
+
+    explicit Program(Options options);
+    ~Program() override;
+
+    Session& session() { return m_session; }
+
+    void startProgram(const QStringList& arguments);
+    void showNewUserWindow();
+    void showLoginForm();
+    void completeLogin();
+    void showKeyBrowser();
+    void shutdownProgram();
+    bool hasEnded() const { return m_ended; }
+
+    // The login window after "[New User]": gone, so the next showing reads the user list again.
+    void unloadLoginForm();
+    // A window closed from its title bar. Without a tray icon the program ends with its last window.
+    void windowClosed(QWidget* window);
+
+    TessaryTray* tray() const;
+    LoginForm* loginForm() const;
+    NewUser* newUser() const;
+    KeyBrowser* keyBrowser() const;
+
+signals:
+    // Each window shutdownProgram unloads, by its design name, in order.
+    void windowUnloaded(const QString& name);
+
+private:
+    bool anyWindowVisible() const;
+    template <typename Window> void unload(QPointer<Window>& window);
+
+    Session m_session;
+    bool m_trayAvailable;
+    std::function<void()> m_endProcess;
+    bool m_ended = false;
+    bool m_shuttingDown = false;
+
+    QPointer<TessaryTray> m_tray;
+    QPointer<LoginForm> m_loginForm;
+    QPointer<NewUser> m_newUser;
+    QPointer<KeyBrowser> m_keyBrowser;
+};
+
+} // namespace tessary

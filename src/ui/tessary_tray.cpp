@@ -1,0 +1,122 @@
+#include "ui/tessary_tray.h"
+
+#include "storage/user_list.h"
+#include "ui/icons.h"
+#include "ui/program.h"
+#include "ui/tray_messages.h"
+
+#include <QCursor>
+#include <QFileInfo>
+#include <QMenu>
+
+namespace tessary {
+
+TessaryTray::TessaryTray(Program& program, bool trayAvailable) : m_program(program), m_popup(new QMenu)
+{
+    setObjectName(QStringLiteral("TessaryTray"));
+    m_popup->setObjectName(QStringLiteral("mPopupSys"));
+    m_popup->setTitle(QStringLiteral("Hello, World!"));
+
+    m_login = m_popup->addAction(QStringLiteral("&Login"), this, &TessaryTray::mnuLogin_Click);
+    m_login->setObjectName(QStringLiteral("mnuLogin"));
+    m_popup->addSeparator()->setObjectName(QStringLiteral("mnuSep"));
+    QAction* options = m_popup->addAction(QStringLiteral("&Options..."));
+    options->setObjectName(QStringLiteral("mnuOptions"));
+    options->setEnabled(false);
+    QAction* quit = m_popup->addAction(QStringLiteral("&Exit"), this, &TessaryTray::mnuQuit_Click);
+    quit->setObjectName(QStringLiteral("mnuQuit"));
+
+    if (trayAvailable) {
+        m_icon = new QSystemTrayIcon(programIcon(), this);
+        m_icon->setToolTip(QStringLiteral("Tessary"));
+        connect(m_icon, &QSystemTrayIcon::activated, this,
+                [this](QSystemTrayIcon::ActivationReason reason) { Form_MouseMove(trayMessageFor(reason)); });
+    }
+}
+
+TessaryTray::~TessaryTray()
+{
+    delete m_popup;
+}
+
+void TessaryTray::Form_Load()
+{
+    if (m_icon)
+        m_icon->show();
+}
+
+void TessaryTray::Form_Unload()
+{
+    m_popup->hide();
+    if (m_icon)
+        m_icon->hide();
+}
+
+bool TessaryTray::isIconShown() const
+{
+    return m_icon && m_icon->isVisible();
+}
+
+void TessaryTray::Form_MouseMove(int message)
+{
+    switch (decodeTrayMessage(message)) {
+    case TrayAction::MenuWithDefault:
+        popUp(m_login);
+        break;
+    case TrayAction::MenuWithoutDefault:
+        popUp(nullptr);
+        break;
+    case TrayAction::FirstItem:
+        // A double click's first press has already opened the menu.
+        m_popup->hide();
+        mnuLogin_Click();
+        break;
+    case TrayAction::Nothing:
+        break;
+    }
+}
+
+void TessaryTray::popUp(QAction* defaultItem)
+{
+    m_popup->setDefaultAction(defaultItem);
+    m_popup->popup(QCursor::pos());
+    m_popup->activateWindow();
+}
+
+void TessaryTray::mnuLogin_Click()
+{
+    // Only the user list decides, not whether someone is logged in.
+    if (QFileInfo::exists(m_program.session().path(QString::fromLatin1(userListFileName))))
+        m_program.showLoginForm();
+    else
+        m_program.showNewUserWindow();
+}
+
+void TessaryTray::mnuQuit_Click()
+{
+    m_program.shutdownProgram();
+}
+
+int trayMessageFor(QSystemTrayIcon::ActivationReason reason)
+{
+    switch (reason) {
+    case QSystemTrayIcon::Trigger:
+        return TrayMessage::LeftButtonDown;
+    case QSystemTrayIcon::DoubleClick:
+        return TrayMessage::LeftButtonDoubleClick;
+    case QSystemTrayIcon::Context:
+        return TrayMessage::RightButtonDown;
+    case QSystemTrayIcon::MiddleClick:
+        return TrayMessage::MiddleButtonDown;
+    case QSystemTrayIcon::Unknown:
+        break;
+    }
+    return TrayMessage::MouseMove;
+}
+
+QString keyBrowserItemCaption()
+{
+    return QStringLiteral("Key Browser");
+}
+
+} // namespace tessary

@@ -1,0 +1,164 @@
+// The widget-free hearts of the windows: the "/s" rule, the login box's refill length, the tray's message table
+// and the key list's size.
+#include "ui/key_view_layout.h"
+#include "ui/process_guard.h"
+#include "ui/start_rules.h"
+#include "ui/tessary_tray.h"
+#include "ui/tray_messages.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace tessary;
+
+Q_DECLARE_METATYPE(tessary::TrayAction)
+
+class TestUiRules : public QObject
+{
+    Q_OBJECT
+private slots:
+    void trayOnlySwitch_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("trayOnly");
+        QTest::newRow("none") << QStringList{} << false;
+        QTest::newRow("/s") << QStringList{QStringLiteral("/s")} << true;
+        QTest::newRow("/S") << QStringList{QStringLiteral("/S")} << true;
+        QTest::newRow("/silent") << QStringList{QStringLiteral("/silent")} << true;
+        QTest::newRow("path with /s") << QStringList{QStringLiteral("/home/ann/Secrets")} << true;
+        QTest::newRow("among others") << QStringList{QStringLiteral("-x"), QStringLiteral("a/s")} << true;
+        QTest::newRow("-s") << QStringList{QStringLiteral("-s")} << false;
+        QTest::newRow("slash alone") << QStringList{QStringLiteral("/"), QStringLiteral("s")} << false;
+        QTest::newRow("backslash") << QStringList{QStringLiteral("\\s")} << false;
+    }
+
+    void trayOnlySwitch()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, trayOnly);
+        QCOMPARE(startsWithTrayOnly(arguments), trayOnly);
+    }
+
+    void garbleLength_data()
+    {
+        QTest::addColumn<int>("length");
+        QTest::addColumn<double>("r");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("empty, r 0") << 0 << 0.0 << 255;
+        QTest::newRow("one, r 0") << 1 << 0.0 << 257;
+        QTest::newRow("ten, r 0.5") << 10 << 0.5 << 325;
+        QTest::newRow("ten, r just below 1") << 10 << 0.999999 << 374;
+        QTest::newRow("216, r 0.0099") << 216 << 0.0099 << 687;
+        QTest::newRow("216, r 0.01") << 216 << 0.01 << 688;
+    }
+
+    void garbleLength()
+    {
+        QFETCH(int, length);
+        QFETCH(double, r);
+        QFETCH(int, expected);
+        QCOMPARE(tessary::garbleLength(length, r), expected);
+    }
+
+    void trayDecoding_data()
+    {
+        QTest::addColumn<int>("message");
+        QTest::addColumn<TrayAction>("action");
+        QTest::newRow("512 move") << 512 << TrayAction::Nothing;
+        QTest::newRow("513 left down") << 513 << TrayAction::MenuWithDefault;
+        QTest::newRow("514 left up") << 514 << TrayAction::Nothing;
+        QTest::newRow("515 left double") << 515 << TrayAction::FirstItem;
+        QTest::newRow("516 right down") << 516 << TrayAction::MenuWithoutDefault;
+        QTest::newRow("517 right up") << 517 << TrayAction::Nothing;
+        QTest::newRow("518 right double") << 518 << TrayAction::FirstItem;
+        QTest::newRow("519 middle down") << 519 << TrayAction::Nothing;
+        QTest::newRow("0") << 0 << TrayAction::Nothing;
+    }
+
+    void trayDecoding()
+    {
+        QFETCH(int, message);
+        QFETCH(TrayAction, action);
+        QCOMPARE(decodeTrayMessage(message), action);
+    }
+
+    void activationReasons_data()
+    {
+        QTest::addColumn<QSystemTrayIcon::ActivationReason>("reason");
+        QTest::addColumn<TrayAction>("action");
+        QTest::newRow("left click") << QSystemTrayIcon::Trigger << TrayAction::MenuWithDefault;
+        QTest::newRow("right click") << QSystemTrayIcon::Context << TrayAction::MenuWithoutDefault;
+        QTest::newRow("double click") << QSystemTrayIcon::DoubleClick << TrayAction::FirstItem;
+        QTest::newRow("middle click") << QSystemTrayIcon::MiddleClick << TrayAction::Nothing;
+        QTest::newRow("unknown") << QSystemTrayIcon::Unknown << TrayAction::Nothing;
+    }
+
+    void activationReasons()
+    {
+        QFETCH(QSystemTrayIcon::ActivationReason, reason);
+        QFETCH(TrayAction, action);
+        QCOMPARE(decodeTrayMessage(trayMessageFor(reason)), action);
+    }
+
+    void keyViewSize_data()
+    {
+        QTest::addColumn<QSize>("outer");
+        QTest::addColumn<int>("top");
+        QTest::addColumn<int>("statusBar");
+        QTest::addColumn<QSize>("expected");
+        QTest::newRow("design example") << QSize(8000, 6000) << 360 << 255 << QSize(7900, 4685);
+        QTest::newRow("initial window") << QSize(7380, 4500) << 360 << 255 << QSize(7280, 3185);
+        QTest::newRow("exactly the bars") << QSize(100, 1315) << 360 << 255 << QSize(0, 0);
+        QTest::newRow("smaller than the bars") << QSize(60, 900) << 360 << 255 << QSize(0, 0);
+    }
+
+    void keyViewSize()
+    {
+        QFETCH(QSize, outer);
+        QFETCH(int, top);
+        QFETCH(int, statusBar);
+        QFETCH(QSize, expected);
+        QCOMPARE(tessary::keyViewSize(outer, top, statusBar), expected);
+    }
+
+    void twips()
+    {
+        QCOMPARE(twipsToPixels(7260, 96), 484);
+        QCOMPARE(pixelsToTwips(484, 96), 7260);
+        QCOMPARE(twipsToPixels(1440, 120), 120);
+    }
+
+    void coreDumpsOff()
+    {
+        disableCoreDumps();
+        rlimit limit{};
+        QCOMPARE(getrlimit(RLIMIT_CORE, &limit), 0);
+        QCOMPARE(limit.rlim_cur, rlim_t(0));
+        QCOMPARE(limit.rlim_max, rlim_t(0));
+    }
+
+    void terminationSignals_data()
+    {
+        QTest::addColumn<int>("number");
+        QTest::newRow("SIGTERM") << SIGTERM;
+        QTest::newRow("SIGHUP") << SIGHUP;
+        QTest::newRow("SIGINT") << SIGINT;
+    }
+
+    void terminationSignals()
+    {
+        QFETCH(int, number);
+        TerminationWatcher watcher;
+        QSignalSpy requested(&watcher, &TerminationWatcher::terminationRequested);
+        QCOMPARE(::raise(number), 0);
+        QVERIFY(requested.wait(2000));
+        QCOMPARE(requested.count(), 1);
+        QCOMPARE(requested.first().first().toInt(), number);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestUiRules)
+#include "test_ui_rules.moc"

@@ -1,0 +1,87 @@
+#pragma once
+
+// What the window tests share: a program over a temporary data directory, its boxes recorded instead of shown,
+// and its end observed instead of leaving the process.
+
+#include "app/session.h"
+#include "storage/codepage.h"
+#include "storage/key_ring_file.h"
+#include "storage/user_list.h"
+#include "ui/message_box.h"
+#include "ui/program.h"
+
+#include <QCoreApplication>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace tessary::test {
+
+struct Fixture
+{
+    QTemporaryDir directory;
+    int ends = 0;
+    std::unique_ptr<Program> program;
+
+    explicit Fixture(bool trayAvailable = true)
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        MessageBox::setRecording(true);
+        program = std::make_unique<Program>(
+            Program::Options{directory.path(), trayAvailable, [this] { ++ends; }});
+    }
+
+    ~Fixture()
+    {
+        program.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    QString path(const QString& name) const { return directory.filePath(name); }
+    bool exists(const QString& name) const { return QFileInfo::exists(path(name)); }
+
+    // A user with its key ring and the given keys, made as the command-line tool would.
+    void addUser(const QString& name, const QString& password, const QList<QByteArray>& keyNames = {})
+    {
+        Session maker(directory.path());
+        QVERIFY(maker.createUser(name, password).succeeded());
+        for (const QByteArray& keyName : keyNames) {
+            KeyRecord record;
+            record.name = keyName;
+            record.url = "https://" + keyName + ".example";
+            record.userName = "user-" + keyName;
+            record.password = "secret-" + keyName;
+            QCOMPARE(maker.keyTable().addKey(record), KeyTable::AddResult::Added);
+        }
+        QVERIFY(maker.save());
+    }
+
+    // The key names stored in a user's key ring, read back under the password.
+    QList<QByteArray> storedKeys(const QString& name, const QString& password) const
+    {
+        Session reader(directory.path());
+        if (!reader.login(name, password, Session::LockMode::None).succeeded())
+            return {QByteArrayLiteral("<login failed>")};
+        QList<QByteArray> names;
+        for (int slot = 1; slot <= reader.keyTable().keyCount(); ++slot)
+            names.append(reader.keyTable().slot(slot).name);
+        return names;
+    }
+
+    static QStringList texts(const QList<MessageBox::Shown>& shown)
+    {
+        QStringList result;
+        for (const MessageBox::Shown& box : shown)
+            result.append(box.text);
+        return result;
+    }
+};
+
+inline void flushDeletes()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+} // namespace tessary::test
