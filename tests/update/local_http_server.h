@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QUrl>
+
+// An HTTP server on 127.0.0.1 for the update check's tests: it answers every request with one canned response
+// and closes the connection, or keeps silent to let the client time out.
+class LocalHttpServer
+{
+public:
+    LocalHttpServer()
+    {
+        m_server.listen(QHostAddress::LocalHost);
+        QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] {
+            while (QTcpSocket* socket = m_server.nextPendingConnection())
+                serve(socket);
+        });
+    }
+
+    bool isListening() const { return m_server.isListening(); }
+    QUrl url(const QString& path = QStringLiteral("/a.txt")) const
+    {
+        return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path));
+    }
+
+    void respond(const QByteArray& body, int status = 200, bool withLength = true)
+    {
+        QByteArray head = "HTTP/1.1 " + QByteArray::number(status) + (status == 200 ? " OK" : " Not Found") +
+                          "\r\nContent-Type: text/plain\r\nConnection: close\r\n";
+        if (withLength)
+            head += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
+        m_response = head + "\r\n" + body;
+    }
+    void keepSilent() { m_silent = true; }
+
+    const QList<QByteArray>& requestLines() const { return m_requestLines; }
+
+private:
+    void serve(QTcpSocket* socket)
+    {
+        QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+            m_received[socket] += socket->readAll();
+            const QByteArray& request = m_received[socket];
+            if (!request.contains("\r\n\r\n") || m_silent)
+                return;
+            m_requestLines.append(request.left(request.indexOf("\r\n")));
+            m_received.remove(socket);
+            socket->write(m_response);
+            socket->disconnectFromHost();
+        });
+    }
+
+    QTcpServer m_server;
+    QByteArray m_response;
+    bool m_silent = false;
+    QHash<QTcpSocket*, QByteArray> m_received;
+    QList<QByteArray> m_requestLines;
+};
