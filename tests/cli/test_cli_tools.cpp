@@ -1,0 +1,341 @@
+#include "cli_runner.h"
+
+#include "storage/key_ring_file.h"
+#include "update/local_http_server.h"
+
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tessary;
+
+namespace {
+
+QByteArray lines(const QStringList& texts)
+{
+    QByteArray bytes;
+    for (const QString& text : texts)
+        bytes += text.toUtf8() + '\n';
+    return bytes;
+}
+
+// An empty key ring for the password "pw", 82 bytes.
+QByteArray emptyRing()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("x.keyRing"));
+    createKeyRing(file, "pw");
+    return fileBytes(file);
+}
+
+QByteArray withCount(QByteArray ring, char low, char high)
+{
+    ring[28] = low;
+    ring[29] = high;
+    return ring;
+}
+
+const QString script = QStringLiteral("WEBUPDATE-SCRIPT-START\r\n"
+                                      "ProgramName:Tessary\r\n"
+                                      "WebUpdateVersion:0.1\r\n"
+                                      "CurrentVersion:0.3\r\n"
+                                      "RecommendedVersion:0.2\r\n"
+                                      "DownloadURL:http://example.org/get\r\n"
+                                      "DownloadSize:420\r\n"
+                                      "VersionHistory:0.1,First alpha,0.2,Login fixed,0.3,\"Pages, wizards\"\r\n");
+
+const QStringList lamps{QStringLiteral("Connecting to Server"), QStringLiteral("Requesting File"),
+                        QStringLiteral("Waiting For Responce"), QStringLiteral("Downloading"),
+                        QStringLiteral("Disconnecting"),        QStringLiteral("Finished")};
+
+} // namespace
+
+class TestCliTools : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void help();
+    void usageErrors_data();
+    void usageErrors();
+    void check_data();
+    void check();
+    void estimate();
+    void estimateWithinWeeks();
+    void generate_data();
+    void generate();
+    void updateCheck_data();
+    void updateCheck();
+    void updateCheckWithoutServer();
+};
+
+void TestCliTools::help()
+{
+    const CliRun run = runCli({QStringLiteral("--help")});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(run.err.isEmpty());
+    for (const char* word : {"--dir", "users", "create-user", "ls USER [--json]", "show USER KEY [--json]", "add USER KEY",
+                             "--username", "--url", "--notes", "edit USER KEY", "rename USER OLD NEW", "rm USER KEY",
+                             "export USER", "check FILE", "estimate [--loops N]", "generate [LENGTH]",
+                             "update-check [URL]", "Exit status"})
+        QVERIFY2(run.out.contains(word), word);
+    QCOMPARE(runCli({QStringLiteral("show"), QStringLiteral("--help")}).out, run.out);
+}
+
+void TestCliTools::usageErrors_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("nothing") << QStringList{} << QStringLiteral("No command given.");
+    QTest::newRow("unknown command") << QStringList{QStringLiteral("frobnicate")}
+                                     << QStringLiteral("Unknown command frobnicate.");
+    QTest::newRow("unknown global option") << QStringList{QStringLiteral("--verbose"), QStringLiteral("users")}
+                                           << QStringLiteral("Unknown option --verbose.");
+    QTest::newRow("--dir without directory") << QStringList{QStringLiteral("--dir")}
+                                             << QStringLiteral("--dir needs a directory.");
+    QTest::newRow("too few arguments") << QStringList{QStringLiteral("ls")}
+                                       << QStringLiteral("Wrong number of arguments for ls.");
+    QTest::newRow("too many arguments") << QStringList{QStringLiteral("rm"), QStringLiteral("a"), QStringLiteral("b"),
+                                                       QStringLiteral("c")}
+                                        << QStringLiteral("Wrong number of arguments for rm.");
+    QTest::newRow("option of another command")
+        << QStringList{QStringLiteral("ls"), QStringLiteral("Ann"), QStringLiteral("--url"), QStringLiteral("x")}
+        << QStringLiteral("ls does not take the option --url.");
+    QTest::newRow("option without value")
+        << QStringList{QStringLiteral("add"), QStringLiteral("Ann"), QStringLiteral("K"), QStringLiteral("--url")}
+        << QStringLiteral("--url needs a value.");
+    QTest::newRow("edit without a field")
+        << QStringList{QStringLiteral("edit"), QStringLiteral("Ann"), QStringLiteral("K")}
+        << QStringLiteral("edit needs at least one of --username, --url and --notes.");
+    QTest::newRow("generate, not a number") << QStringList{QStringLiteral("generate"), QStringLiteral("ten")}
+                                            << QStringLiteral("LENGTH must be a whole number from 1 to 65535.");
+    QTest::newRow("generate 0") << QStringList{QStringLiteral("generate"), QStringLiteral("0")}
+                                << QStringLiteral("LENGTH must be a whole number from 1 to 65535.");
+    QTest::newRow("estimate, 0 loops") << QStringList{QStringLiteral("estimate"), QStringLiteral("--loops=0")}
+                                       << QStringLiteral("--loops needs a number of at least 1.");
+}
+
+void TestCliTools::usageErrors()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    const CliRun run = runCli(arguments, "pw\n", dir.path());
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY(run.out.isEmpty());
+    QVERIFY2(run.err.startsWith(reason.toUtf8() + "\nUsage: tessary-cli"), run.err.constData());
+    QVERIFY(QDir(dir.path()).isEmpty());
+}
+
+void TestCliTools::check_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QStringList>("found");
+    QTest::addColumn<QString>("error");
+
+    const QByteArray ring = emptyRing();
+    QCOMPARE(ring.size(), 82);
+    const QString magic = QStringLiteral("Magic: TESSARYv0.1A");
+    QTest::newRow("sound") << ring << 0
+                           << QStringList{QStringLiteral("File: x.keyRing (82 bytes)"), magic,
+                                          QStringLiteral("Key count: 0"), QStringLiteral("Records read: 0"),
+                                          QStringLiteral("Trailer: found, ending at byte 82"),
+                                          QStringLiteral("Bytes after the trailer: 0")}
+                           << QString();
+    QTest::newRow("bytes after the trailer")
+        << ring + "extra" << 0
+        << QStringList{QStringLiteral("File: x.keyRing (87 bytes)"), magic, QStringLiteral("Key count: 0"),
+                       QStringLiteral("Records read: 0"), QStringLiteral("Trailer: found, ending at byte 82"),
+                       QStringLiteral("Bytes after the trailer: 5")}
+        << QString();
+    QTest::newRow("trailer cut short")
+        << ring.chopped(1) << 1
+        << QStringList{QStringLiteral("File: x.keyRing (81 bytes)"), magic, QStringLiteral("Key count: 0"),
+                       QStringLiteral("Records read: 0"), QStringLiteral("Trailer: not found after the records")}
+        << damagedKeyRingMessage();
+    QTest::newRow("count of 1, no record")
+        << withCount(ring, 1, 0) << 1
+        << QStringList{QStringLiteral("File: x.keyRing (82 bytes)"), magic, QStringLiteral("Key count: 1"),
+                       QStringLiteral("Records read: 0"), QStringLiteral("Trailer: not found after the records")}
+        << damagedKeyRingMessage();
+    QTest::newRow("count of 256")
+        << withCount(ring, 0, 1) << 1
+        << QStringList{QStringLiteral("File: x.keyRing (82 bytes)"), magic, QStringLiteral("Key count: 256")}
+        << QStringLiteral("File asks for more entries then we can give! (256/255) Please Report!");
+    QTest::newRow("wrong magic") << QByteArray("TESSARYv0.1B") + ring.mid(12) << 1
+                                 << QStringList{QStringLiteral("File: x.keyRing (82 bytes)"),
+                                                QStringLiteral("Magic: missing")}
+                                 << QStringLiteral("Not a Tessary v0.1a file! (x.keyRing) Please Report!");
+    QTest::newRow("empty file") << QByteArray() << 1
+                                << QStringList{QStringLiteral("File: x.keyRing (0 bytes)"),
+                                               QStringLiteral("Magic: missing")}
+                                << QStringLiteral("Not a Tessary v0.1a file! (x.keyRing) Please Report!");
+    QTest::newRow("magic only") << ring.left(12) << 1
+                                << QStringList{QStringLiteral("File: x.keyRing (12 bytes)"), magic,
+                                               QStringLiteral("Trailer: not found after the records")}
+                                << damagedKeyRingMessage();
+}
+
+void TestCliTools::check()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(int, exitCode);
+    QFETCH(QStringList, found);
+    QFETCH(QString, error);
+    QTemporaryDir dir;
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("x.keyRing")), file));
+    const CliRun run = runCli({QStringLiteral("--dir"), dir.path(), QStringLiteral("check"), QStringLiteral("x.keyRing")});
+    QCOMPARE(run.exitCode, exitCode);
+    QCOMPARE(run.out, lines(found));
+    QCOMPARE(run.err, error.isEmpty() ? QByteArray() : lines({error}));
+    QCOMPARE(fileBytes(dir.filePath(QStringLiteral("x.keyRing"))), file);
+}
+
+void TestCliTools::estimate()
+{
+    const CliRun run = runCli({QStringLiteral("estimate"), QStringLiteral("--loops"), QStringLiteral("23")}, "abcdefg\n");
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(run.err.isEmpty());
+    // Length round(4.9 - 2) = 3; 7 different letters: round(round(18.5) / 10) x 1.4623 = 3; under 8: no
+    // difficulty; (3 + 3) / 3 = 2.
+    QCOMPARE(run.out, lines({QStringLiteral("Length: 3"),
+                             QStringLiteral("Varity: 3"),
+                             QStringLiteral("Difficulty: 0"),
+                             QStringLiteral("Score: 2"),
+                             QString(),
+                             QStringLiteral("Tessory v0.1a Advanced Password Check"),
+                             QStringLiteral("THIS MIGHT CRASH IF YOU DO NOT HAVE"),
+                             QStringLiteral("WORDS.TXT ON YOUR DESKTOP!"),
+                             QStringLiteral("Working... (abcdefg)"),
+                             QStringLiteral("It is recomended that the password should have at least 10"),
+                             QStringLiteral("characters in it."),
+                             QStringLiteral("Perhaps use a mixed case password?"),
+                             QStringLiteral("Estimated Loops: 23"),
+                             QStringLiteral("Working Out... 23 Loops -=- Difference: 0"),
+                             QStringLiteral("Considered buying a faster CPU?"),
+                             QStringLiteral("Password multiplier is 26."),
+                             QStringLiteral("Average Case Cycles: 4.015905E+09"),
+                             QStringLiteral("40 day(s)10 hour(s) to crack."),
+                             QString(),
+                             QStringLiteral("Please remember: This is in pre-alpha"),
+                             QString(),
+                             QStringLiteral("Hey, Varnick - You like?")}));
+}
+
+void TestCliTools::estimateWithinWeeks()
+{
+    // 26^6 / 100 = 3,089,158 seconds, where a 16-bit adjustment would have overflowed into "Over 1000 years".
+    const CliRun run = runCli({QStringLiteral("estimate"), QStringLiteral("--loops=1")}, "abcdef\r\n");
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(run.out.contains("Working... (abcdef)\n"));
+    QVERIFY2(run.out.endsWith(lines({QStringLiteral("35 day(s)18 hour(s) to crack."), QString(),
+                                     QStringLiteral("Please remember: This is in pre-alpha"), QString(),
+                                     QStringLiteral("Hey, Varnick - You like?")})),
+             run.out.constData());
+}
+
+void TestCliTools::generate_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("length");
+
+    QTest::newRow("default") << QStringList{QStringLiteral("generate")} << 16;
+    QTest::newRow("1") << QStringList{QStringLiteral("generate"), QStringLiteral("1")} << 1;
+    QTest::newRow("40") << QStringList{QStringLiteral("generate"), QStringLiteral("40")} << 40;
+}
+
+void TestCliTools::generate()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, length);
+    const QRegularExpression pattern(QStringLiteral("^[a-zA-Z0-9]{%1}\n$").arg(length));
+    const CliRun first = runCli(arguments);
+    const CliRun second = runCli(arguments);
+    QCOMPARE(first.exitCode, 0);
+    QVERIFY(first.err.isEmpty());
+    QVERIFY2(pattern.match(QString::fromLatin1(first.out)).hasMatch(), first.out.constData());
+    QVERIFY(pattern.match(QString::fromLatin1(second.out)).hasMatch());
+    if (length >= 16)
+        QVERIFY(first.out != second.out);
+}
+
+void TestCliTools::updateCheck_data()
+{
+    QTest::addColumn<QByteArray>("response");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QStringList>("printed");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("newer release") << script.toUtf8() << 200 << 0
+                                   << QStringList{QStringLiteral("Web Update Script Version: 0.1"),
+                                                  QStringLiteral("Most recent version is 0.3"),
+                                                  QStringLiteral("It is highly recommended that you upgrade"),
+                                                  QString(),
+                                                  QStringLiteral("The URL is http://example.org/get (420kb size)"),
+                                                  QStringLiteral("0.2 - Login fixed"),
+                                                  QStringLiteral("0.3 - Pages, wizards")}
+                                   << QString();
+    QTest::newRow("up to date") << script.toUtf8().replace("CurrentVersion:0.3", "CurrentVersion:0.1") << 200 << 0
+                                << QStringList{QStringLiteral("Web Update Script Version: 0.1"),
+                                               QStringLiteral("Current Version is already up to date")}
+                                << QString();
+    QTest::newRow("another program's script")
+        << script.toUtf8().replace("ProgramName:Tessary", "ProgramName:Other") << 200 << 1
+        << QStringList{QStringLiteral("Web Update Script Version: 0.1"),
+                       QStringLiteral("Wrong Program Update Script Found. Aborting."), QStringLiteral("Other")}
+        << QString();
+    QTest::newRow("error page") << QByteArray("<html>gone</html>") << 404 << 1 << QStringList{}
+                                << QStringLiteral(
+                                       "Web Update Script not found! Download a newer copy of this program from XXX");
+    QTest::newRow("too new") << script.toUtf8().replace("WebUpdateVersion:0.1",
+                                                       "WebUpdateVersion:0.2\r\nWebUpdateCompatable:0.3")
+                             << 200 << 1 << QStringList{}
+                             << QStringLiteral("We are too old to be doing this. I am retiring.");
+    QTest::newRow("unreadable number") << script.toUtf8().replace("DownloadSize:420", "DownloadSize:lots") << 200 << 1
+                                       << QStringList{}
+                                       << QStringLiteral("The update script's DownloadSize is missing or not a number "
+                                                         "(\"lots\"). The check was stopped.");
+}
+
+void TestCliTools::updateCheck()
+{
+    QFETCH(QByteArray, response);
+    QFETCH(int, status);
+    QFETCH(int, exitCode);
+    QFETCH(QStringList, printed);
+    QFETCH(QString, message);
+
+    LocalHttpServer server;
+    QVERIFY(server.isListening());
+    server.respond(response, status);
+    QTemporaryDir dir;
+    const CliRun run = runCli(
+        {QStringLiteral("--dir"), dir.path(), QStringLiteral("update-check"), server.url().toString()});
+    QCOMPARE(run.exitCode, exitCode);
+    QCOMPARE(run.out, lines(printed));
+    QCOMPARE(run.err, lines(message.isEmpty() ? lamps : lamps + QStringList{message}));
+    QCOMPARE(QFile::exists(dir.filePath(QStringLiteral("history.dat"))), printed.size() > 4);
+}
+
+void TestCliTools::updateCheckWithoutServer()
+{
+    int port = 0;
+    {
+        LocalHttpServer closed;
+        port = closed.url().port();
+    }
+    QTemporaryDir dir;
+    const CliRun run = runCli({QStringLiteral("--dir"), dir.path(), QStringLiteral("update-check"),
+                               QStringLiteral("http://127.0.0.1:%1/a.txt").arg(port)});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY(run.out.isEmpty());
+    QVERIFY2(run.err.startsWith("Connecting to Server\n"), run.err.constData());
+    QVERIFY2(run.err.contains("\nThe update check failed: "), run.err.constData());
+    QVERIFY(QDir(dir.path()).isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestCliTools)
+#include "test_cli_tools.moc"
