@@ -22,6 +22,11 @@ qsizetype recordsEnd(const KeyTable& table)
     return end;
 }
 
+QString negativeCountMessage(int count)
+{
+    return QStringLiteral("The key count %1 is negative; a key ring holds 0 to 255 keys.").arg(count);
+}
+
 } // namespace
 
 int checkCommand(const Invocation& invocation, Console& console)
@@ -39,8 +44,9 @@ int checkCommand(const Invocation& invocation, Console& console)
     console.out(QStringLiteral("File: %1 (%2 bytes)").arg(shownName).arg(data.size()));
     const bool magic = data.startsWith(keyRingMagic);
     console.out(magic ? QStringLiteral("Magic: TESSARYv0.1A") : QStringLiteral("Magic: missing"));
+    qint16 count = 0;
     if (magic && data.size() >= 30) {
-        const auto count = qFromLittleEndian<qint16>(data.constData() + 28);
+        count = qFromLittleEndian<qint16>(data.constData() + 28);
         console.out(QStringLiteral("Key count: %1").arg(count));
         if (read.status != KeyRingReadResult::Status::TooManyEntries)
             console.out(QStringLiteral("Records read: %1").arg(read.table.keyCount()));
@@ -49,6 +55,11 @@ int checkCommand(const Invocation& invocation, Console& console)
         const qsizetype trailerEnd = recordsEnd(read.table) + keyRingReserved.size() + keyRingTrailer.size();
         console.out(QStringLiteral("Trailer: found, ending at byte %1").arg(trailerEnd));
         console.out(QStringLiteral("Bytes after the trailer: %1").arg(data.size() - trailerEnd));
+        // The reader takes a negative count for none, but no writer ever stores one.
+        if (count < 0) {
+            console.err(negativeCountMessage(count));
+            return failed;
+        }
         return done;
     }
     if (read.status == KeyRingReadResult::Status::Damaged)

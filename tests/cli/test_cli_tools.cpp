@@ -164,6 +164,12 @@ void TestCliTools::check_data()
         << withCount(ring, 0, 1) << 1
         << QStringList{QStringLiteral("File: x.keyRing (82 bytes)"), magic, QStringLiteral("Key count: 256")}
         << QStringLiteral("File asks for more entries then we can give! (256/255) Please Report!");
+    QTest::newRow("count of -1")
+        << withCount(ring, '\xff', '\xff') << 1
+        << QStringList{QStringLiteral("File: x.keyRing (82 bytes)"), magic, QStringLiteral("Key count: -1"),
+                       QStringLiteral("Records read: 0"), QStringLiteral("Trailer: found, ending at byte 82"),
+                       QStringLiteral("Bytes after the trailer: 0")}
+        << QStringLiteral("The key count -1 is negative; a key ring holds 0 to 255 keys.");
     QTest::newRow("wrong magic") << QByteArray("TESSARYv0.1B") + ring.mid(12) << 1
                                  << QStringList{QStringLiteral("File: x.keyRing (82 bytes)"),
                                                 QStringLiteral("Magic: missing")}
