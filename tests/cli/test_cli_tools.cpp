@@ -206,28 +206,15 @@ void TestCliTools::estimate()
     QVERIFY(run.err.isEmpty());
     // Length round(4.9 - 2) = 3; 7 different letters: round(round(18.5) / 10) x 1.4623 = 3; under 8: no
     // difficulty; (3 + 3) / 3 = 2.
-    QCOMPARE(run.out, lines({QStringLiteral("Length: 3"),
-                             QStringLiteral("Varity: 3"),
-                             QStringLiteral("Difficulty: 0"),
-                             QStringLiteral("Score: 2"),
-                             QString(),
-                             QStringLiteral("Tessory v0.1a Advanced Password Check"),
-                             QStringLiteral("THIS MIGHT CRASH IF YOU DO NOT HAVE"),
-                             QStringLiteral("WORDS.TXT ON YOUR DESKTOP!"),
-                             QStringLiteral("Working... (abcdefg)"),
-                             QStringLiteral("It is recomended that the password should have at least 10"),
-                             QStringLiteral("characters in it."),
-                             QStringLiteral("Perhaps use a mixed case password?"),
-                             QStringLiteral("Estimated Loops: 23"),
-                             QStringLiteral("Working Out... 23 Loops -=- Difference: 0"),
-                             QStringLiteral("Considered buying a faster CPU?"),
-                             QStringLiteral("Password multiplier is 26."),
-                             QStringLiteral("Average Case Cycles: 4.015905E+09"),
-                             QStringLiteral("40 day(s)10 hour(s) to crack."),
-                             QString(),
-                             QStringLiteral("Please remember: This is in pre-alpha"),
-                             QString(),
-                             QStringLiteral("Hey, Varnick - You like?")}));
+    // The report itself is the analysis test's worked example; here: the meter first, then the report as lines.
+    QVERIFY2(run.out.startsWith(lines({QStringLiteral("Length: 3"), QStringLiteral("Varity: 3"),
+                                       QStringLiteral("Difficulty: 0"), QStringLiteral("Score: 2"), QString(),
+                                       QStringLiteral("Tessory v0.1a Advanced Password Check")})),
+             run.out.constData());
+    QVERIFY(run.out.contains(lines({QStringLiteral("Estimated Loops: 23"),
+                                    QStringLiteral("Working Out... 23 Loops -=- Difference: 0")})));
+    QVERIFY(run.out.contains(lines({QStringLiteral("40 day(s)10 hour(s) to crack.")})));
+    QCOMPARE(run.out.count('\n'), 22);
 }
 
 void TestCliTools::estimateWithinWeeks()
