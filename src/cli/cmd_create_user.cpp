@@ -1,6 +1,7 @@
 #include "cli/commands.h"
 
 #include "app/session.h"
+#include "cli/key_ring_access.h"
 #include "crypto/wipe.h"
 
 #include <QFileInfo>
@@ -21,6 +22,9 @@ int createUserCommand(const Invocation& invocation, Console& console)
         console.err(userExistsMessage(fileName));
         return failed;
     }
+    // The user list holds the name in the code page; a '?' in place of a character would misname the user.
+    if (!storableText(console, QStringLiteral("user name"), userName))
+        return failed;
 
     QString password = console.readSecret(QStringLiteral("Master password for the new user: "));
     if (console.inputIsTerminal() && !password.isEmpty()) {

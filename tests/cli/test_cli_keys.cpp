@@ -101,6 +101,9 @@ void TestCliKeys::createUser_data()
                                     << QStringLiteral("User already exists! (Bob.keyRing)");
     QTest::newRow("no allowed character") << QString() << QStringLiteral("!!!") << QByteArray("x\n")
                                           << noFileNameMessage(QStringLiteral("!!!"));
+    QTest::newRow("name outside the code page")
+        << QString() << QStringLiteral("Bob Кофе") << QByteArray("x\n")
+        << QStringLiteral("The user name holds characters a key ring cannot store. Nothing was written.");
     QTest::newRow("empty password") << QString() << QStringLiteral("Bob") << QByteArray("\n")
                                     << emptyMasterPasswordMessage();
     QTest::newRow("no input at all") << QString() << QStringLiteral("Bob") << QByteArray()
