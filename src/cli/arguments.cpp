@@ -64,15 +64,15 @@ std::variant<Invocation, UsageError> parseArguments(const QStringList& arguments
         } else {
             QString name = argument;
             QString value;
-            bool inline_ = false;
+            bool valueGiven = false;
             if (const qsizetype equals = argument.indexOf(QLatin1Char('=')); equals > 0) {
                 name = argument.left(equals);
                 value = argument.mid(equals + 1);
-                inline_ = true;
+                valueGiven = true;
             }
             if (!syntax->valueOptions.contains(name))
                 return UsageError{QStringLiteral("%1 does not take the option %2.").arg(syntax->name, name)};
-            if (!inline_) {
+            if (!valueGiven) {
                 if (++i == arguments.size())
                     return UsageError{QStringLiteral("%1 needs a value.").arg(name)};
                 value = arguments.at(i);

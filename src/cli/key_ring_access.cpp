@@ -53,7 +53,9 @@ int KeyRingAccess::open(const QString& userName, Mode mode)
 int KeyRingAccess::findKey(const QString& keyName)
 {
     const QByteArray name = toCodePage(keyName);
-    const int slot = name.isEmpty() ? KeyTable::notFound : table().findKey(name);
+    // A character the code page lacks would turn into '?' and could name another key.
+    const bool exact = !name.isEmpty() && fromCodePage(name) == keyName;
+    const int slot = exact ? table().findKey(name) : KeyTable::notFound;
     // Only slots 1 to keyCount hold keys; a later slot with that name would be a leftover.
     if (slot == KeyTable::notFound || slot > table().keyCount()) {
         m_console.err(noSuchKeyMessage(keyName));

@@ -263,6 +263,9 @@ void TestCliKeys::refusals_data()
     QTest::newRow("rm, key name differs in case") << QStringList{QStringLiteral("rm"), ann, QStringLiteral("mail")}
                                                   << QByteArray("pw\n") << 1
                                                   << QStringLiteral("There is no key named \"mail\".");
+    QTest::newRow("rm, name outside the code page is no '?'")
+        << QStringList{QStringLiteral("rm"), ann, QStringLiteral("Ma\u0416l")} << QByteArray("pw\n") << 1
+        << QStringLiteral("There is no key named \"Ma\u0416l\".");
     QTest::newRow("rm, wrong password") << QStringList{QStringLiteral("rm"), ann, QStringLiteral("Mail")}
                                         << QByteArray("\n") << 1 << incorrect;
     QTest::newRow("ls, wrong password") << QStringList{QStringLiteral("ls"), ann} << QByteArray("p\n") << 1
@@ -280,7 +283,7 @@ void TestCliKeys::refusals()
     QFETCH(int, exitCode);
     QFETCH(QString, error);
 
-    makeAnn({QStringLiteral("Mail"), QStringLiteral("Bank")});
+    makeAnn({QStringLiteral("Mail"), QStringLiteral("Bank"), QStringLiteral("Ma?l")});
     const auto before = snapshot(m_dir->path());
     const CliRun run = cli(arguments, input);
     QCOMPARE(run.exitCode, exitCode);
