@@ -10,7 +10,7 @@ using namespace tessary;
 
 namespace {
 
-// The design's worked example, with a real download address.
+// A complete script announcing release 0.3, with a real download address.
 const QString example = QStringLiteral("WEBUPDATE-SCRIPT-START\r\n"
                                        "ProgramName: Tessary\r\n"
                                        "WebUpdateVersion: 0.1\r\n"
@@ -156,7 +156,7 @@ void TestUpdateScript::evaluate_data()
         << QStringList{QStringLiteral("0.2 - Login fixed"), QStringLiteral("0.3 - Pages, and more")} << QString()
         << true;
 
-    // Scripts the design leaves unhandled stop without harm, before anything is printed or written.
+    // Scripts with missing or broken numbers stop without harm, before anything is printed or written.
     QTest::newRow("current version missing")
         << changed(QStringLiteral("CurrentVersion"), QStringLiteral("Current")) << int(O::Unreadable)
         << QStringList{} << QStringList{} << QStringLiteral("CurrentVersion") << false;
