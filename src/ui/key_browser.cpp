@@ -5,6 +5,7 @@
 #include "ui/key_table_model.h"
 #include "ui/key_view_layout.h"
 #include "ui/message_box.h"
+#include "ui/password_clipboard.h"
 #include "ui/program.h"
 
 #include <QAbstractItemView>
@@ -31,7 +32,7 @@ constexpr int columnTwips[] = {1860, 1860, 1440, 1440};
 
 KeyBrowser::KeyBrowser(Session& session, Program& program)
     : m_session(session), m_program(program), m_model(new KeyTableModel(session.keyTable(), this)),
-      m_central(new QWidget(this)), m_keyView(new KeyView(m_central))
+      m_central(new QWidget(this)), m_keyView(new KeyView(m_central)), m_clipboard(new PasswordClipboard(this))
 {
     setObjectName(QStringLiteral("keyBrowser"));
     setWindowTitle(QStringLiteral("Tessary"));
@@ -54,6 +55,7 @@ KeyBrowser::KeyBrowser(Session& session, Program& program)
 
     connect(m_keyView, &KeyView::rightButtonReleased, this, &KeyBrowser::keyView_MouseUp);
     connect(m_keyView, &KeyView::filesDropped, this, &KeyBrowser::keyView_OLEDragDrop);
+    connectCommands();
 
     resize(twipsToPixels(designClientWidth, dpi),
            twipsToPixels(designClientHeight, dpi) + menuBar()->sizeHint().height());
@@ -204,6 +206,7 @@ void KeyBrowser::showKeyRing()
 
 void KeyBrowser::Form_Unload()
 {
+    m_clipboard->clearIfStillOurs();
     QString error;
     if (m_session.isLoggedIn() && !m_session.save(&error))
         MessageBox::show(this, error, MessageBox::programTitle(), MessageBox::Icon::Critical);

@@ -3,6 +3,7 @@
 #include "ui/key_view.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 class QAction;
 class QActionGroup;
@@ -13,6 +14,8 @@ class QToolBar;
 namespace tessary {
 
 class KeyTableModel;
+class ModifyKey;
+class PasswordClipboard;
 class Program;
 class Session;
 
@@ -36,7 +39,21 @@ public:
     void menuRefreshDisplay_Click();
     void SortbyName_Click();
 
+    // The commands on keys and on the key ring.
+    void CopyPasswordToClipboard();
+    void KeyPropertiesDialog();
+    void newKeyEntry();
+    void Toolbar1_ButtonClick(int index);
+    void deleteKey(bool saveAtOnce);
+    void startRename();
+    void exportKeyring();
+    void importKeyring();
+    void gotoPage();
+    void showDocumentation();
+
     KeyView* keyView() const { return m_keyView; }
+    PasswordClipboard* passwordClipboard() const { return m_clipboard; }
+    ModifyKey* modifyKey() const;
     KeyTableModel* model() const { return m_model; }
     QMenu* popupMenu() const { return m_popUp; }
     QString statusText() const;
@@ -50,6 +67,10 @@ protected:
 
 private:
     void buildMenus();
+    void connectCommands();
+    // The selected row's slot in the key table, or -1 when no row is selected.
+    int selectedSlot() const;
+    void saveNow();
     void buildToolbar();
     QAction* addItem(QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut = {});
     QMenu* addMenu(QMenu* parent, const char* name, const QString& caption);
@@ -65,10 +86,15 @@ private:
     QLabel* m_statusPanel = nullptr;
     QMenu* m_popUp = nullptr;
     QActionGroup* m_views = nullptr;
+    PasswordClipboard* m_clipboard;
+    QPointer<ModifyKey> m_modifyKey;
 };
 
 // "Tessory v0.1 Alpha II"
 QString initialStatusText();
 QString soonToComeMessage();
+QString passwordCopiedText();
+QString documentationMessage();
+QString importPasswordPrompt();
 
 } // namespace tessary

@@ -65,7 +65,32 @@ Qt::ItemFlags KeyTableModel::flags(const QModelIndex& index) const
     Qt::ItemFlags flags = QAbstractTableModel::flags(index);
     if (index.isValid())
         flags |= Qt::ItemNeverHasChildren;
+    if (index.isValid() && index.column() == KeyColumn)
+        flags |= Qt::ItemIsEditable;
     return flags;
+}
+
+bool KeyTableModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (role != Qt::EditRole || !checkIndex(index, CheckIndexOption::IndexIsValid) || index.column() != KeyColumn)
+        return false;
+    const QByteArray oldName = m_table.slot(slotOf(index.row())).name;
+    switch (m_table.renameKey(oldName, toCodePage(value.toString()))) {
+    case KeyTable::RenameResult::Renamed:
+        emit dataChanged(index, index);
+        return true;
+    case KeyTable::RenameResult::Unchanged:
+        return true;
+    case KeyTable::RenameResult::NotUnique:
+        emit renameRefused(namesMustBeUniqueMessage());
+        return false;
+    case KeyTable::RenameResult::EmptyName:
+        emit renameRefused(emptyKeyNameMessage());
+        return false;
+    case KeyTable::RenameResult::NotFound:
+        break;
+    }
+    return false;
 }
 
 void KeyTableModel::setLocale(const QLocale& locale)
@@ -103,6 +128,17 @@ KeyTable::AddResult KeyTableModel::addKey(KeyRecord& record, const QDateTime& no
     m_rows = m_table.keyCount();
     endInsertRows();
     return result;
+}
+
+bool KeyTableModel::appendRecord(const KeyRecord& record)
+{
+    if (m_table.isFull() || m_table.keyCount() != m_rows)
+        return false;
+    beginInsertRows({}, m_rows, m_rows);
+    const bool appended = m_table.appendRecord(record);
+    m_rows = m_table.keyCount();
+    endInsertRows();
+    return appended;
 }
 
 void KeyTableModel::keyChanged(int slotNumber)

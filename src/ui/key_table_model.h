@@ -24,6 +24,8 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // A key's name edited in place: the table's rename rule decides.
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
     void setLocale(const QLocale& locale);
     // The table was replaced or refilled (a login): every row anew.
@@ -31,11 +33,17 @@ public:
     // Changes to the table that add or remove rows go through here, so the views hear of them in step.
     bool removeKey(int slotNumber);
     KeyTable::AddResult addKey(KeyRecord& record, const QDateTime& now = QDateTime::currentDateTime());
+    // A record kept as it is (an imported key); false when the table is full.
+    bool appendRecord(const KeyRecord& record);
     // The name of the key in `slotNumber` changed.
     void keyChanged(int slotNumber);
 
     // The slot a row shows (rows and slots run in the same order).
     static int slotOf(int row) { return row + 1; }
+
+signals:
+    // A rename the table refused, with the message to show.
+    void renameRefused(const QString& message);
 
 private:
     KeyTable& m_table;

@@ -3,6 +3,7 @@
 #include "storage/user_list.h"
 #include "ui/key_browser.h"
 #include "ui/login_form.h"
+#include "ui/modify_key.h"
 #include "ui/new_user.h"
 #include "ui/start_rules.h"
 #include "ui/tessary_tray.h"
@@ -147,6 +148,8 @@ void Program::shutdownProgram()
         return;
     m_shuttingDown = true;
 
+    // The properties window belongs to the key browser but comes later in the order.
+    QPointer<ModifyKey> modifyKey = m_keyBrowser ? m_keyBrowser->modifyKey() : nullptr;
     if (m_keyBrowser) {
         emit windowUnloaded(m_keyBrowser->objectName());
         m_keyBrowser->Form_Unload();
@@ -159,6 +162,10 @@ void Program::shutdownProgram()
     if (m_loginForm) {
         emit windowUnloaded(m_loginForm->objectName());
         unload(m_loginForm);
+    }
+    if (modifyKey) {
+        emit windowUnloaded(modifyKey->objectName());
+        modifyKey->hide();
     }
     if (m_newUser) {
         emit windowUnloaded(m_newUser->objectName());

@@ -18,28 +18,7 @@
 using namespace tessary;
 using tessary::test::Fixture;
 
-namespace {
-
-// A logged-in program with a shown key browser over the given keys.
-struct Browser
-{
-    Fixture fixture;
-    KeyBrowser* window = nullptr;
-
-    explicit Browser(const QList<QByteArray>& keys = {"alpha", "beta", "gamma"})
-    {
-        fixture.addUser(QStringLiteral("Ann"), QStringLiteral("pw"), keys);
-        fixture.program->startProgram({QStringLiteral("/s")});
-        if (!fixture.program->session().login(QStringLiteral("Ann"), QStringLiteral("pw")).succeeded())
-            return;
-        fixture.program->completeLogin();
-        window = fixture.program->keyBrowser();
-    }
-
-    KeyTable& table() { return fixture.program->session().keyTable(); }
-};
-
-} // namespace
+using tessary::test::Browser;
 
 class TestUiKeyBrowser : public QObject
 {

@@ -7,6 +7,7 @@
 #include "storage/codepage.h"
 #include "storage/key_ring_file.h"
 #include "storage/user_list.h"
+#include "ui/key_browser.h"
 #include "ui/message_box.h"
 #include "ui/program.h"
 
@@ -77,6 +78,26 @@ struct Fixture
             result.append(box.text);
         return result;
     }
+};
+
+// A logged-in program with its key browser shown over Ann's keys (each key's password is "secret-" + its name).
+struct Browser
+{
+    Fixture fixture;
+    KeyBrowser* window = nullptr;
+
+    explicit Browser(const QList<QByteArray>& keys = {"alpha", "beta", "gamma"})
+    {
+        fixture.addUser(QStringLiteral("Ann"), QStringLiteral("pw"), keys);
+        fixture.program->startProgram({QStringLiteral("/s")});
+        if (!fixture.program->session().login(QStringLiteral("Ann"), QStringLiteral("pw")).succeeded())
+            return;
+        fixture.program->completeLogin();
+        window = fixture.program->keyBrowser();
+    }
+
+    KeyTable& table() { return fixture.program->session().keyTable(); }
+    void select(int row) { window->keyView()->selectRow(row); }
 };
 
 inline void flushDeletes()

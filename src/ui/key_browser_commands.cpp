@@ -1,0 +1,190 @@
+// The key browser's commands: what its menus, toolbar, pop-up menu and list do to keys and to the key ring.
+#include "ui/key_browser.h"
+
+#include "app/session.h"
+#include "storage/codepage.h"
+#include "ui/key_ring_import.h"
+#include "ui/key_table_model.h"
+#include "ui/message_box.h"
+#include "ui/modify_key.h"
+#include "ui/password_clipboard.h"
+#include "ui/program.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QToolBar>
+#include <QUrl>
+
+namespace tessary {
+
+void KeyBrowser::connectCommands()
+{
+    auto on = [this](const char* name, auto command) {
+        connect(action(QLatin1String(name)), &QAction::triggered, this, command);
+    };
+    on("copyPassword", [this] { CopyPasswordToClipboard(); });
+    on("popupCopyPassword", [this] { CopyPasswordToClipboard(); });
+    on("menuDeleteKey", [this] { deleteKey(false); });
+    on("menuRenameKey", [this] { startRename(); });
+    on("menuKeyProperties", [this] { KeyPropertiesDialog(); });
+    on("popUpKeyProps", [this] { KeyPropertiesDialog(); });
+    on("menuNewKey", [this] { newKeyEntry(); });
+    on("menuDocumentation", [this] { showDocumentation(); });
+    connect(m_keyView, &KeyView::rowDoubleClicked, this, [this] { CopyPasswordToClipboard(); });
+    connect(m_toolbar, &QToolBar::actionTriggered, this,
+            [this](QAction* button) { Toolbar1_ButtonClick(button->data().toInt()); });
+    // After the editor has closed, so the box does not interrupt the list's own editing.
+    connect(m_model, &KeyTableModel::renameRefused, this,
+            [this](const QString& message) { MessageBox::show(this, message); }, Qt::QueuedConnection);
+}
+
+int KeyBrowser::selectedSlot() const
+{
+    const int row = m_keyView->selectedRow();
+    return row < 0 ? -1 : KeyTableModel::slotOf(row);
+}
+
+void KeyBrowser::CopyPasswordToClipboard()
+{
+    const int slot = selectedSlot();
+    if (slot < 0)
+        return;
+    m_clipboard->copy(passwordForClipboard(fromCodePage(m_session.keyTable().slot(slot).password)));
+    setStatusText(passwordCopiedText());
+}
+
+void KeyBrowser::deleteKey(bool saveAtOnce)
+{
+    const int slot = selectedSlot();
+    if (slot < 0)
+        return;
+    m_model->removeKey(slot);
+    if (saveAtOnce)
+        saveNow();
+}
+
+void KeyBrowser::startRename()
+{
+    m_keyView->editRow(m_keyView->selectedRow());
+}
+
+void KeyBrowser::KeyPropertiesDialog()
+{
+    const int row = m_keyView->selectedRow();
+    if (row < 0)
+        return;
+    if (!m_modifyKey) {
+        m_modifyKey = new ModifyKey(m_session.keyTable(), *m_model, this);
+        m_modifyKey->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_modifyKey->ResetDisplay(m_model->index(row, KeyTableModel::KeyColumn).data().toString());
+    m_modifyKey->show();
+    m_modifyKey->raise();
+}
+
+ModifyKey* KeyBrowser::modifyKey() const
+{
+    return m_modifyKey;
+}
+
+void KeyBrowser::newKeyEntry()
+{
+    // The new key wizard opens here once it exists.
+}
+
+void KeyBrowser::Toolbar1_ButtonClick(int index)
+{
+    switch (index) {
+    case 1:
+        exportKeyring();
+        break;
+    case 2:
+        importKeyring();
+        break;
+    case 4:
+        if (m_model->rowCount() >= KeyTable::capacity)
+            MessageBox::show(this, maximumKeysMessage());
+        else
+            newKeyEntry();
+        break;
+    case 5:
+        deleteKey(true);
+        break;
+    case 7:
+        gotoPage();
+        break;
+    default:
+        break;
+    }
+}
+
+void KeyBrowser::exportKeyring()
+{
+    QString error;
+    if (!m_session.exportKeyRing(&error))
+        MessageBox::show(this, error, MessageBox::programTitle(), MessageBox::Icon::Critical);
+}
+
+void KeyBrowser::importKeyring()
+{
+    KeyRingImport import(m_session);
+    if (!import.failure().isEmpty()) {
+        MessageBox::show(this, import.failure(), MessageBox::programTitle(), MessageBox::Icon::Warning);
+        return;
+    }
+    if (import.needsPassword()) {
+        QString password;
+        if (!MessageBox::askPassword(this, MessageBox::programTitle(), importPasswordPrompt(), &password))
+            return;
+        const bool unlocked = import.unlock(password);
+        password.fill(QChar(u'\0'));
+        if (!unlocked) {
+            MessageBox::show(this, incorrectPasswordMessage(), MessageBox::programTitle(), MessageBox::Icon::Critical);
+            return;
+        }
+    }
+    const KeyRingImport::Count count = import.merge(
+        m_session.keyTable(), [this](const KeyRecord& record) { return m_model->appendRecord(record); });
+    MessageBox::show(this, importSummaryMessage(count), MessageBox::programTitle(), MessageBox::Icon::Information);
+}
+
+void KeyBrowser::gotoPage()
+{
+    const int slot = selectedSlot();
+    if (slot < 0)
+        return;
+    const QString url = fromCodePage(m_session.keyTable().slot(slot).url);
+    if (url.isEmpty())
+        return;
+    QDesktopServices::openUrl(QUrl::fromUserInput(url));
+}
+
+void KeyBrowser::showDocumentation()
+{
+    MessageBox::show(this, documentationMessage());
+}
+
+void KeyBrowser::saveNow()
+{
+    QString error;
+    if (!m_session.save(&error))
+        MessageBox::show(this, error, MessageBox::programTitle(), MessageBox::Icon::Critical);
+}
+
+QString passwordCopiedText()
+{
+    return QStringLiteral("Password Copied to Clipboard...");
+}
+
+QString documentationMessage()
+{
+    return QStringLiteral("Documentation is availible via the PDF file include with the distribution");
+}
+
+QString importPasswordPrompt()
+{
+    return QStringLiteral("%1 was saved under another master password. Its master password:")
+        .arg(QLatin1String(exportFileName));
+}
+
+} // namespace tessary

@@ -1,0 +1,95 @@
+#include "ui/key_ring_import.h"
+
+#include "app/session.h"
+#include "crypto/password_hash.h"
+#include "crypto/wipe.h"
+#include "storage/codepage.h"
+#include "storage/key_ring_file.h"
+
+#include <QFileInfo>
+
+namespace tessary {
+
+KeyRingImport::KeyRingImport(const Session& session)
+{
+    const QString fileName = QString::fromLatin1(exportFileName);
+    const QString path = session.path(fileName);
+    if (!QFileInfo::exists(path)) {
+        m_failure = noImportFileMessage(path);
+        return;
+    }
+    KeyRingReadResult read = readKeyRing(path, fileName);
+    // A damaged file may hold half records; none of it is worth mixing into a good key ring.
+    if (read.status != KeyRingReadResult::Status::Ok) {
+        m_failure = read.message;
+        return;
+    }
+    m_storedDigest = read.storedDigest;
+    m_table = std::move(read.table);
+    if (m_storedDigest == session.keyRing().storedDigest)
+        m_secret = session.secret();
+    else
+        m_needsPassword = true;
+}
+
+KeyRingImport::~KeyRingImport()
+{
+    wipe(m_secret.password);
+    wipe(m_secret.key);
+    m_table.clear();
+}
+
+bool KeyRingImport::unlock(const QString& password)
+{
+    QByteArray bytes = toCodePage(password);
+    const QByteArray digest = hashPassword(bytes);
+    if (digest.isEmpty() || digest != m_storedDigest) {
+        wipe(bytes);
+        return false;
+    }
+    wipe(m_secret.password);
+    m_secret = MasterSecret{bytes, digest};
+    wipe(bytes);
+    m_needsPassword = false;
+    return true;
+}
+
+KeyRingImport::Count KeyRingImport::merge(const KeyTable& into, const std::function<bool(const KeyRecord&)>& append)
+{
+    Count count;
+    if (!m_failure.isEmpty() || m_needsPassword)
+        return count;
+    if (!m_deciphered) {
+        cryptKeyTable(m_table, m_secret);
+        m_deciphered = true;
+    }
+    for (int slot = 1; slot <= m_table.keyCount(); ++slot) {
+        const KeyRecord& record = m_table.slot(slot);
+        if (!into.isKeyNameUnique(record.name))
+            ++count.sameName;
+        else if (into.isFull() || !append(record))
+            ++count.noRoom;
+        else
+            ++count.added;
+    }
+    return count;
+}
+
+QString importSummaryMessage(const KeyRingImport::Count& count)
+{
+    QString text = QStringLiteral("%1 key(s) imported from %2.").arg(count.added).arg(QLatin1String(exportFileName));
+    if (count.sameName > 0)
+        text += QStringLiteral("\n%1 skipped: a key of the same name is already in the key ring.").arg(count.sameName);
+    if (count.noRoom > 0)
+        text += QStringLiteral("\n%1 skipped: the key ring is full (%2 keys at most).")
+                    .arg(count.noRoom)
+                    .arg(KeyTable::capacity);
+    return text;
+}
+
+QString noImportFileMessage(const QString& path)
+{
+    return QStringLiteral("There is no key ring to import: %1 does not exist.").arg(path);
+}
+
+} // namespace tessary

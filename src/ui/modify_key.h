@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+
+namespace tessary {
+
+class KeyTableModel;
+class KeyTable;
+
+// The key properties window: shows the selected key, lets its user name, URL and description be changed, and
+// shows the password only while a mouse button is held on "Press to see password".
+class ModifyKey : public QDialog
+{
+    Q_OBJECT
+public:
+    ModifyKey(KeyTable& table, KeyTableModel& model, QWidget* owner);
+
+    // Fills the window from the key named `selectedName` (the key list's selected row). False, after its
+    // message, when no key has that name; the window then keeps what it showed and stores nothing.
+    bool ResetDisplay(const QString& selectedName);
+    // "&OK", "&Apply" and "&Cancel" alike: store, then hide.
+    void cmdNav_Click(int index);
+    void Label5_MouseDown();
+    void Label5_MouseUp();
+
+    int keySlot() const { return m_keySlot; }
+    bool passwordRevealed() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void layOutPasswordPanel();
+    void limitDescription();
+
+    KeyTable& m_table;
+    KeyTableModel& m_model;
+    int m_keySlot = -1;
+
+    QLineEdit* m_keyName;
+    QPlainTextEdit* m_keyDescription;
+    QLineEdit* m_keyUrl;
+    QLineEdit* m_keyUsername;
+    QWidget* m_passwordArea;
+    QLineEdit* m_keyPassword;
+    QLabel* m_picture1;
+    QLabel* m_label5;
+};
+
+QString keyNotFoundMessage(const QString& keyName, int keySlot);
+inline constexpr int maximumDescriptionLength = 255;
+
+} // namespace tessary

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QTimer;
+
+namespace tessary {
+
+// Copy Password's clipboard and its clearing: a copied password leaves the clipboard at the 61st tick of a
+// one-second timer, unless the user has copied something else by then, which is left alone.
+class PasswordClipboard : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int countdownTicks = 60;
+
+    explicit PasswordClipboard(QObject* parent = nullptr);
+    ~PasswordClipboard() override;
+
+    // Puts the text on the clipboard, marked as a secret so clipboard managers keep it out of their history.
+    void copy(const QString& password);
+    // One tick of the timer.
+    void Timer1_Timer();
+    // At shutdown: a password still on the clipboard goes with the program.
+    void clearIfStillOurs();
+
+    bool isCounting() const;
+    int clearCountdown() const { return m_clearCountdown; }
+    QTimer* timer() const { return m_timer; }
+
+private:
+    void forget();
+
+    QTimer* m_timer;
+    int m_clearCountdown = 0;
+    QString m_copiedPassword;
+};
+
+// The password as Copy Password takes it: up to its first NUL character.
+QString passwordForClipboard(const QString& stored);
+
+} // namespace tessary

@@ -1,0 +1,184 @@
+// The key properties window: filling it, the three buttons that all store, the password kept from edits, the
+// reveal panel and a key that cannot be found.
+#include "ui/key_table_model.h"
+#include "ui/modify_key.h"
+#include "ui_fixture.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+using namespace tessary;
+using tessary::test::Browser;
+using tessary::test::Fixture;
+
+namespace {
+
+template <typename Widget> Widget* field(ModifyKey* window, const char* name)
+{
+    return window->findChild<Widget*>(QLatin1String(name));
+}
+
+ModifyKey* openFor(Browser& browser, int row)
+{
+    browser.select(row);
+    browser.window->action(QStringLiteral("menuKeyProperties"))->trigger();
+    return browser.window->modifyKey();
+}
+
+} // namespace
+
+class TestUiModifyKey : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { MessageBox::setRecording(true); }
+
+    void showsTheSelectedKey()
+    {
+        Browser browser;
+        browser.table().slot(2).description = "notes\r\non beta";
+        ModifyKey* window = openFor(browser, 1);
+        QVERIFY(window);
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->windowTitle(), QStringLiteral("Key Properties"));
+        QCOMPARE(window->windowModality(), Qt::WindowModal);
+        QCOMPARE(window->parentWidget(), static_cast<QWidget*>(browser.window));
+        QCOMPARE(window->keySlot(), 2);
+        QCOMPARE(field<QLineEdit>(window, "keyName")->text(), QStringLiteral("beta"));
+        QVERIFY(field<QLineEdit>(window, "keyName")->isReadOnly());
+        QCOMPARE(field<QLineEdit>(window, "keyURL")->text(), QStringLiteral("https://beta.example"));
+        QCOMPARE(field<QLineEdit>(window, "keyUsername")->text(), QStringLiteral("user-beta"));
+        QCOMPARE(field<QPlainTextEdit>(window, "keyDescription")->toPlainText(), QStringLiteral("notes\non beta"));
+        QCOMPARE(field<QLineEdit>(window, "keyPassword")->text(), QStringLiteral("secret-beta"));
+        QCOMPARE(field<QLineEdit>(window, "keyPassword")->echoMode(), QLineEdit::Password);
+        QCOMPARE(field<QLabel>(window, "Picture1")->text(), QStringLiteral("secret-beta"));
+        QCOMPARE(field<QLabel>(window, "Label5")->text(), QStringLiteral("Press to see password"));
+        QVERIFY(!window->passwordRevealed());
+        for (auto [name, caption] : {std::pair{"cmdNav_6", "&OK"}, std::pair{"cmdNav_1", "&Apply"},
+                                     std::pair{"cmdNav_0", "&Cancel"}, std::pair{"Command1", "&Copy Password"},
+                                     std::pair{"Command3", "&Change Password"}})
+            QCOMPARE(field<QPushButton>(window, name)->text(), QLatin1String(caption));
+    }
+
+    void popupOpensItToo()
+    {
+        Browser browser;
+        browser.select(2);
+        browser.window->action(QStringLiteral("popUpKeyProps"))->trigger();
+        QCOMPARE(browser.window->modifyKey()->keySlot(), 3);
+    }
+
+    void everyButtonStores_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("OK") << QStringLiteral("cmdNav_6");
+        QTest::newRow("Apply") << QStringLiteral("cmdNav_1");
+        QTest::newRow("Cancel") << QStringLiteral("cmdNav_0");
+    }
+
+    void everyButtonStores()
+    {
+        QFETCH(QString, button);
+        Browser browser;
+        ModifyKey* window = openFor(browser, 0);
+        field<QLineEdit>(window, "keyURL")->setText(QStringLiteral("https://new.example"));
+        field<QLineEdit>(window, "keyUsername")->setText(QStringLiteral("new user"));
+        field<QPlainTextEdit>(window, "keyDescription")->setPlainText(QStringLiteral("new notes"));
+        field<QLineEdit>(window, "keyPassword")->setText(QStringLiteral("not stored"));
+        QTest::mouseClick(window->findChild<QPushButton*>(button), Qt::LeftButton);
+        QVERIFY(!window->isVisible());
+        const KeyRecord& record = browser.table().slot(1);
+        QCOMPARE(record.url, QByteArray("https://new.example"));
+        QCOMPARE(record.userName, QByteArray("new user"));
+        QCOMPARE(record.description, QByteArray("new notes"));
+        QCOMPARE(record.password, QByteArray("secret-alpha"));
+        QCOMPARE(browser.window->model()->index(0, KeyTableModel::UrlColumn).data().toString(),
+                 QStringLiteral("https://new.example"));
+        // Reaches the file with the next save.
+        browser.fixture.program->shutdownProgram();
+        Session reader(browser.fixture.directory.path());
+        QVERIFY(reader.login(QStringLiteral("Ann"), QStringLiteral("pw"), Session::LockMode::None).succeeded());
+        QCOMPARE(reader.keyTable().slot(1).userName, QByteArray("new user"));
+        QCOMPARE(reader.keyTable().slot(1).password, QByteArray("secret-alpha"));
+    }
+
+    void revealWhileHeld()
+    {
+        Browser browser;
+        ModifyKey* window = openFor(browser, 0);
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        auto* label = field<QLabel>(window, "Label5");
+        auto* panel = field<QLabel>(window, "Picture1");
+        QCOMPARE(label->geometry(), panel->geometry());
+        QTest::mousePress(label, Qt::RightButton, {}, label->rect().center());
+        QVERIFY(window->passwordRevealed());
+        QTest::mouseRelease(panel, Qt::RightButton, {}, panel->rect().center());
+        QVERIFY(!window->passwordRevealed());
+    }
+
+    void secondKeyShowsOnlyItsPassword()
+    {
+        Browser browser;
+        ModifyKey* window = openFor(browser, 0);
+        window->cmdNav_Click(6);
+        window = openFor(browser, 2);
+        QCOMPARE(field<QLabel>(window, "Picture1")->text(), QStringLiteral("secret-gamma"));
+        QCOMPARE(field<QLineEdit>(window, "keyPassword")->text(), QStringLiteral("secret-gamma"));
+        QCOMPARE(window->keySlot(), 3);
+    }
+
+    void keyNotFoundStoresNothing()
+    {
+        Browser browser;
+        ModifyKey* window = openFor(browser, 0);
+        window->cmdNav_Click(6);
+        QVERIFY(!window->ResetDisplay(QStringLiteral("ghost")));
+        QCOMPARE(Fixture::texts(MessageBox::takeRecorded()),
+                 QStringList{QStringLiteral("Bargh, Humbug! This might not work...\n\r[ModifyKey - ResetDisplay - "
+                                            "ghost (-1)! ]")});
+        QCOMPARE(window->keySlot(), -1);
+        // The other fields keep alpha's values, and the buttons store them nowhere.
+        QCOMPARE(field<QLineEdit>(window, "keyURL")->text(), QStringLiteral("https://alpha.example"));
+        field<QLineEdit>(window, "keyURL")->setText(QStringLiteral("changed"));
+        window->cmdNav_Click(0);
+        for (int slot = 1; slot <= 3; ++slot)
+            QVERIFY(browser.table().slot(slot).url != "changed");
+        QVERIFY(browser.table().slot(4).isFree());
+    }
+
+    void descriptionHolds255Characters()
+    {
+        Browser browser;
+        ModifyKey* window = openFor(browser, 0);
+        field<QPlainTextEdit>(window, "keyDescription")->setPlainText(QString(300, QLatin1Char('d')));
+        QCOMPARE(field<QPlainTextEdit>(window, "keyDescription")->toPlainText().size(), 255);
+    }
+
+    void closingByTheFrameDiscardsIt()
+    {
+        Browser browser;
+        QPointer<ModifyKey> window = openFor(browser, 0);
+        QVERIFY(window->close());
+        tessary::test::flushDeletes();
+        QVERIFY(!window);
+        QVERIFY(openFor(browser, 1));
+        QCOMPARE(browser.window->modifyKey()->keySlot(), 2);
+    }
+
+    void unloadedInTheShutdownOrder()
+    {
+        Browser browser;
+        openFor(browser, 0);
+        QStringList order;
+        connect(browser.fixture.program.get(), &Program::windowUnloaded, this,
+                [&](const QString& name) { order << name; });
+        browser.fixture.program->shutdownProgram();
+        QCOMPARE(order, (QStringList{QStringLiteral("keyBrowser"), QStringLiteral("TessaryTray"),
+                                     QStringLiteral("modifyKey")}));
+    }
+};
+
+QTEST_MAIN(TestUiModifyKey)
+#include "test_ui_modify_key.moc"
