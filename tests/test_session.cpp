@@ -234,6 +234,17 @@ private slots:
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), before);
     }
 
+    void aUserListThatCannotBeWrittenLeavesNoKeyRing()
+    {
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("Tessary.UserList")));
+        Session session(m_dir->path());
+        const auto outcome = session.createUser(QStringLiteral("hal"), QStringLiteral("pw"));
+        QCOMPARE(outcome.status, Session::Outcome::Status::Refused);
+        QVERIFY(outcome.message.startsWith(QStringLiteral("Cannot write")));
+        QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("hal.keyRing"))));
+        QVERIFY(!session.isLoggedIn());
+    }
+
     void longestPasswordIsAccepted()
     {
         Session session(m_dir->path());

@@ -6,6 +6,7 @@
 #include "storage/user_list.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <utility>
@@ -116,8 +117,12 @@ Session::Outcome Session::createUser(const QString& userName, const QString& pas
     if (!lock->tryLock())
         return refused(lock->refusal());
     QString error;
-    if (!createKeyRing(file, secret, &error) || !appendUser(path(QString::fromLatin1(userListFileName)), userName, &error))
+    if (!createKeyRing(file, secret, &error))
         return refused(error);
+    if (!appendUser(path(QString::fromLatin1(userListFileName)), userName, &error)) {
+        QFile::remove(file); // a key ring nobody is listed for would block the name for good
+        return refused(error);
+    }
 
     KeyRingReadResult read = readKeyRing(file, fileName);
     if (!read.usable())

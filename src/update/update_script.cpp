@@ -27,7 +27,7 @@ UpdateCheck stopped(UpdateCheck check, UpdateCheck::Outcome outcome, const QStri
 
 QUrl updateScriptUrl()
 {
-    return QUrl(QStringLiteral("http://update.orvalensoft.example/a.txt"));
+    return QUrl(QStringLiteral("http://update.tessary.example/a.txt"));
 }
 
 UpdateCheck evaluateUpdateScript(const QString& script, const QString& historyPath)
