@@ -91,8 +91,10 @@ ModifyKey::ModifyKey(KeyTable& table, KeyTableModel& model, QWidget* owner)
     auto* passwordButtons = new QHBoxLayout;
     auto* copyButton = new QPushButton(QStringLiteral("&Copy Password"), this);
     copyButton->setObjectName(QStringLiteral("Command1"));
+    copyButton->setAutoDefault(false);
     auto* changeButton = new QPushButton(QStringLiteral("&Change Password"), this);
     changeButton->setObjectName(QStringLiteral("Command3"));
+    changeButton->setAutoDefault(false);
     passwordButtons->addWidget(copyButton);
     passwordButtons->addWidget(changeButton);
     passwordButtons->addStretch();
@@ -104,7 +106,8 @@ ModifyKey::ModifyKey(KeyTable& table, KeyTableModel& model, QWidget* owner)
     for (const auto& [index, text] : navigation) {
         auto* button = new QPushButton(QLatin1String(text), this);
         button->setObjectName(QStringLiteral("cmdNav_%1").arg(index));
-        button->setAutoDefault(index == 6);
+        button->setAutoDefault(false);
+        button->setDefault(index == 6);
         connect(button, &QPushButton::clicked, this, [this, i = index] { cmdNav_Click(i); });
         buttons->addWidget(button);
     }
@@ -146,20 +149,18 @@ void ModifyKey::cmdNav_Click(int /*index: all three store*/)
     hide();
 }
 
+// The label goes under the panel rather than out of sight: a hidden widget would lose the mouse, and the
+// release that covers the password again would go astray.
 void ModifyKey::Label5_MouseDown()
 {
-    m_label5->hide();
+    m_revealed = true;
+    m_picture1->raise();
 }
 
 void ModifyKey::Label5_MouseUp()
 {
-    m_label5->show();
+    m_revealed = false;
     m_label5->raise();
-}
-
-bool ModifyKey::passwordRevealed() const
-{
-    return !m_label5->isVisibleTo(m_passwordArea);
 }
 
 bool ModifyKey::eventFilter(QObject* watched, QEvent* event)
@@ -168,7 +169,6 @@ bool ModifyKey::eventFilter(QObject* watched, QEvent* event)
         Label5_MouseDown();
         return true;
     }
-    // Once the label is hidden the release lands on the panel underneath.
     if ((watched == m_label5 || watched == m_picture1) && event->type() == QEvent::MouseButtonRelease) {
         Label5_MouseUp();
         return true;
@@ -184,8 +184,10 @@ void ModifyKey::layOutPasswordPanel()
     m_keyPassword->setGeometry(area);
     m_picture1->setGeometry(area);
     m_label5->setGeometry(area);
-    m_picture1->raise();
-    m_label5->raise();
+    if (m_revealed)
+        m_picture1->raise();
+    else
+        m_label5->raise();
 }
 
 void ModifyKey::limitDescription()

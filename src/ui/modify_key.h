@@ -28,7 +28,7 @@ public:
     void Label5_MouseUp();
 
     int keySlot() const { return m_keySlot; }
-    bool passwordRevealed() const;
+    bool passwordRevealed() const { return m_revealed; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -40,6 +40,7 @@ private:
     KeyTable& m_table;
     KeyTableModel& m_model;
     int m_keySlot = -1;
+    bool m_revealed = false;
 
     QLineEdit* m_keyName;
     QPlainTextEdit* m_keyDescription;

@@ -112,10 +112,15 @@ private slots:
         auto* label = field<QLabel>(window, "Label5");
         auto* panel = field<QLabel>(window, "Picture1");
         QCOMPARE(label->geometry(), panel->geometry());
+        auto onTop = [&] { return window->childAt(label->mapTo(window, label->rect().center())); };
+        QCOMPARE(onTop(), static_cast<QWidget*>(label));
         QTest::mousePress(label, Qt::RightButton, {}, label->rect().center());
         QVERIFY(window->passwordRevealed());
-        QTest::mouseRelease(panel, Qt::RightButton, {}, panel->rect().center());
+        QCOMPARE(onTop(), static_cast<QWidget*>(panel));
+        // Released away from where it was pressed, still over the label.
+        QTest::mouseRelease(label, Qt::RightButton, {}, QPoint(2, 2));
         QVERIFY(!window->passwordRevealed());
+        QCOMPARE(onTop(), static_cast<QWidget*>(label));
     }
 
     void secondKeyShowsOnlyItsPassword()

@@ -150,17 +150,6 @@ private slots:
         QCOMPARE(tray->loginItem()->text(), QStringLiteral("Key Browser"));
     }
 
-    void trayOptionsDoesNothing()
-    {
-        Fixture fixture;
-        fixture.program->startProgram({QStringLiteral("/s")});
-        QAction* options = fixture.program->tray()->popupMenu()->findChild<QAction*>(QStringLiteral("mnuOptions"));
-        QVERIFY(options);
-        options->trigger(); // disabled: no effect
-        QCOMPARE(shownWindow(*fixture.program), QString());
-        QCOMPARE(fixture.ends, 0);
-    }
-
     void exitRemovesTheIconAndEnds()
     {
         Fixture fixture;
