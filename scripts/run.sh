@@ -16,10 +16,10 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     cat >&2 <<MESSAGE
 
 This machine has no display (neither DISPLAY nor WAYLAND_DISPLAY is set), so the desktop program tessary cannot
-open its windows. The same key rings can be used from the command line instead, in the same data directory:
+open its windows. Use the command-line tool instead; it works on the same user list and key rings:
 
-    cd "$data"
-    "$root/build/src/cli/tessary-cli" --help
+    "$root/build/src/cli/tessary-cli" --dir "$data" --help
+    "$root/build/src/cli/tessary-cli" --dir "$data" users
 
 To see the windows on this machine, start a virtual display first, for example:
 
