@@ -62,7 +62,9 @@ LoginForm::LoginForm(Session& session, Program& program)
     layout->addLayout(grid);
     layout->addLayout(buttons);
 
+    // Choosing the entry that is already selected counts too, as a click on the list does.
     connect(m_loginNames, &QComboBox::currentIndexChanged, this, &LoginForm::DoNameCheck);
+    connect(m_loginNames, &QComboBox::activated, this, &LoginForm::DoNameCheck);
     connect(m_passwordBox, &QLineEdit::returnPressed, this, &LoginForm::DoneButton_Click);
     connect(m_doneButton, &QPushButton::clicked, this, &LoginForm::DoneButton_Click);
     connect(m_cancelButton, &QPushButton::clicked, this, &LoginForm::Command1_Click);

@@ -145,6 +145,13 @@ private slots:
         QVERIFY(!login.box->isEnabled());
         QVERIFY(!login.done->isEnabled());
         QVERIFY(MessageBox::takeRecorded().isEmpty());
+        // Shown again from the tray it is as it was left; choosing the same name again enables the box, not OK.
+        fixture.program->showLoginForm();
+        QCOMPARE(fixture.program->loginForm(), login.form);
+        QVERIFY(!login.box->text().isEmpty());
+        emit login.names->activated(login.names->currentIndex());
+        QVERIFY(login.box->isEnabled());
+        QVERIFY(!login.done->isEnabled());
         // The lock is held while logged in.
         KeyRingLock other(fixture.path(QStringLiteral("Ann.keyRing")));
         QVERIFY(!other.tryLock());
