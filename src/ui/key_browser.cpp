@@ -18,6 +18,9 @@
 #include <QToolBar>
 #include <QTreeView>
 
+#include <algorithm>
+#include <utility>
+
 namespace tessary {
 
 namespace {
@@ -110,9 +113,10 @@ void KeyBrowser::buildMenus()
     addSeparator(view, "ViewSep");
     m_views = new QActionGroup(this);
     m_views->setExclusive(true);
-    const std::pair<const char*, const char*> viewItems[] = {
-        {"LargeIconView", "Lar&ge Icons"}, {"SmallIconView", "S&mall  Icons"}, {"ListView", "&List"},
-        {"ReportView", "&Details"}};
+    const std::pair<const char*, const char*> viewItems[] = {{"LargeIconView", "Lar&ge Icons"},
+                                                             {"SmallIconView", "S&mall  Icons"},
+                                                             {"ListView", "&List"},
+                                                             {"ReportView", "&Details"}};
     for (int mode = KeyView::LargeIcon; mode <= KeyView::Report; ++mode) {
         QAction* item = addItem(view, viewItems[mode].first, QLatin1String(viewItems[mode].second));
         item->setCheckable(true);
@@ -175,13 +179,11 @@ void KeyBrowser::buildToolbar()
         const char* tip;
     };
     // By index 1 to 7; the index is what the command looks at.
-    const Button buttons[] = {{"exportButton", "export", "Export Keyring"},
-                              {"importButton", "import", "Import Keyring"},
-                              {"toolbarSeparator1", nullptr, nullptr},
-                              {"addKeyButton", "add-key", "Add New Key"},
-                              {"deleteKeyButton", "delete-key", "Delete Key"},
-                              {"toolbarSeparator2", nullptr, nullptr},
-                              {"gotoPageButton", "goto-page", "Goto Page"}};
+    const Button buttons[] = {
+        {"exportButton", "export", "Export Keyring"},    {"importButton", "import", "Import Keyring"},
+        {"toolbarSeparator1", nullptr, nullptr},         {"addKeyButton", "add-key", "Add New Key"},
+        {"deleteKeyButton", "delete-key", "Delete Key"}, {"toolbarSeparator2", nullptr, nullptr},
+        {"gotoPageButton", "goto-page", "Goto Page"}};
     int index = 0;
     for (const Button& button : buttons) {
         ++index;

@@ -34,8 +34,9 @@ void KeyBrowser::connectCommands()
     connect(m_toolbar, &QToolBar::actionTriggered, this,
             [this](QAction* button) { Toolbar1_ButtonClick(button->data().toInt()); });
     // After the editor has closed, so the box does not interrupt the list's own editing.
-    connect(m_model, &KeyTableModel::renameRefused, this,
-            [this](const QString& message) { MessageBox::show(this, message); }, Qt::QueuedConnection);
+    connect(
+        m_model, &KeyTableModel::renameRefused, this,
+        [this](const QString& message) { MessageBox::show(this, message); }, Qt::QueuedConnection);
 }
 
 int KeyBrowser::selectedSlot() const
@@ -143,8 +144,8 @@ void KeyBrowser::importKeyring()
             return;
         }
     }
-    const KeyRingImport::Count count = import.merge(
-        m_session.keyTable(), [this](const KeyRecord& record) { return m_model->appendRecord(record); });
+    const KeyRingImport::Count count =
+        import.merge(m_session.keyTable(), [this](const KeyRecord& record) { return m_model->appendRecord(record); });
     MessageBox::show(this, importSummaryMessage(count), MessageBox::programTitle(), MessageBox::Icon::Information);
 }
 

@@ -8,14 +8,20 @@
 
 namespace tessary {
 
-
 // The key browser's rows: a view of the key table, one row per key in slot order, so the row count is the key
 // count. Whoever changes the table tells the model.
 class KeyTableModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    enum Column { KeyColumn, UrlColumn, UserNameColumn, CreationColumn, ColumnCount };
+    enum Column
+    {
+        KeyColumn,
+        UrlColumn,
+        UserNameColumn,
+        CreationColumn,
+        ColumnCount
+    };
 
     explicit KeyTableModel(KeyTable& table, QObject* parent = nullptr);
 

@@ -1,7 +1,6 @@
 #include "ui/key_view.h"
 
 #include <QDragEnterEvent>
-#include <algorithm>
 #include <QDropEvent>
 #include <QHeaderView>
 #include <QListView>
@@ -9,6 +8,8 @@
 #include <QMouseEvent>
 #include <QTreeView>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace tessary {
 
@@ -25,7 +26,8 @@ KeyView::KeyView(QWidget* parent) : QStackedWidget(parent), m_list(new QListView
     m_list->setMovement(QListView::Static);
     m_list->setResizeMode(QListView::Adjust);
     m_list->setWrapping(true);
-    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(m_list), static_cast<QAbstractItemView*>(m_details)}) {
+    for (QAbstractItemView* view :
+         {static_cast<QAbstractItemView*>(m_list), static_cast<QAbstractItemView*>(m_details)}) {
         view->setSelectionMode(QAbstractItemView::SingleSelection);
         view->setSelectionBehavior(QAbstractItemView::SelectRows);
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);

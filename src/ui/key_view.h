@@ -17,7 +17,13 @@ class KeyView : public QStackedWidget
 {
     Q_OBJECT
 public:
-    enum ViewMode { LargeIcon = 0, SmallIcon = 1, List = 2, Report = 3 };
+    enum ViewMode
+    {
+        LargeIcon = 0,
+        SmallIcon = 1,
+        List = 2,
+        Report = 3
+    };
 
     explicit KeyView(QWidget* parent = nullptr);
 

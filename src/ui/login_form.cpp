@@ -70,8 +70,7 @@ LoginForm::LoginForm(Session& session, Program& program)
     connect(m_cancelButton, &QPushButton::clicked, this, &LoginForm::Command1_Click);
     connect(m_timer1, &QTimer::timeout, this, &LoginForm::Timer1_Timer);
     // Esc anywhere in the window ends the program, as Cancel does.
-    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
-            &LoginForm::Command1_Click);
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &LoginForm::Command1_Click);
 }
 
 void LoginForm::Form_Load()

@@ -12,7 +12,13 @@ namespace tessary {
 class MessageBox
 {
 public:
-    enum class Icon { None, Information, Warning, Critical };
+    enum class Icon
+    {
+        None,
+        Information,
+        Warning,
+        Critical
+    };
 
     struct Shown
     {

@@ -41,7 +41,8 @@ ModifyKey::ModifyKey(KeyTable& table, KeyTableModel& model, QWidget* owner)
     : QDialog(owner), m_table(table), m_model(model), m_keyName(new QLineEdit(this)),
       m_keyDescription(new QPlainTextEdit(this)), m_keyUrl(new QLineEdit(this)), m_keyUsername(new QLineEdit(this)),
       m_passwordArea(new QWidget(this)), m_keyPassword(new QLineEdit(m_passwordArea)),
-      m_picture1(new QLabel(m_passwordArea)), m_label5(new QLabel(QStringLiteral("Press to see password"), m_passwordArea))
+      m_picture1(new QLabel(m_passwordArea)),
+      m_label5(new QLabel(QStringLiteral("Press to see password"), m_passwordArea))
 {
     setObjectName(QStringLiteral("modifyKey"));
     setWindowTitle(QStringLiteral("Key Properties"));
@@ -61,7 +62,8 @@ ModifyKey::ModifyKey(KeyTable& table, KeyTableModel& model, QWidget* owner)
     // covers both until a mouse button is held on it.
     m_keyPassword->setObjectName(QStringLiteral("keyPassword"));
     m_keyPassword->setEchoMode(QLineEdit::Password);
-    m_keyPassword->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 124; background: rgb(208, 208, 208); }"));
+    m_keyPassword->setStyleSheet(
+        QStringLiteral("QLineEdit { lineedit-password-character: 124; background: rgb(208, 208, 208); }"));
     m_picture1->setObjectName(QStringLiteral("Picture1"));
     m_picture1->setFont(QFont(QStringLiteral("Verdana")));
     m_picture1->setAlignment(Qt::AlignLeft | Qt::AlignTop);

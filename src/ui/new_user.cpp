@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <complex>
 
 namespace tessary {
@@ -68,8 +69,8 @@ NewUser::NewUser(Session& session, Program& program)
     picture5->setFrameShadow(QFrame::Sunken);
     picture5->setAlignment(Qt::AlignTop);
 
-    auto* heading =
-        label(QStringLiteral("Label1"), QStringLiteral("New User Screen. And yes, we do need another fractal image."), this);
+    auto* heading = label(QStringLiteral("Label1"),
+                          QStringLiteral("New User Screen. And yes, we do need another fractal image."), this);
     heading->setWordWrap(true);
     QFont bold = heading->font();
     bold.setBold(true);

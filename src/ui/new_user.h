@@ -15,7 +15,13 @@ class NewUser : public QWidget
 {
     Q_OBJECT
 public:
-    enum Button { Back = 7, Finish = 6, Cancel = 8, Help = 9 };
+    enum Button
+    {
+        Back = 7,
+        Finish = 6,
+        Cancel = 8,
+        Help = 9
+    };
 
     NewUser(Session& session, Program& program);
 

@@ -25,8 +25,8 @@ class Program : public QObject
 public:
     struct Options
     {
-        QString dataDirectory;     // where the user list and the key rings lie
-        bool trayAvailable = true; // whether the desktop shows tray icons
+        QString dataDirectory;            // where the user list and the key rings lie
+        bool trayAvailable = true;        // whether the desktop shows tray icons
         std::function<void()> endProcess; // leaves the event loop; tests observe it instead
     };
 

@@ -14,7 +14,8 @@ inline constexpr int RightButtonDoubleClick = 518;
 inline constexpr int MiddleButtonDown = 519;
 } // namespace TrayMessage
 
-enum class TrayAction {
+enum class TrayAction
+{
     Nothing,
     MenuWithDefault,    // the pop-up menu, its first item bold
     MenuWithoutDefault, // the pop-up menu, no bold item

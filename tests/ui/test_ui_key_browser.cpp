@@ -149,8 +149,8 @@ private slots:
         QStringList menus;
         for (QAction* menu : browser.window->menuBar()->actions())
             menus << menu->objectName();
-        QCOMPARE(menus, (QStringList{QStringLiteral("menuFile"), QStringLiteral("ViewMenu"),
-                                     QStringLiteral("menuKey"), QStringLiteral("menuHelp")}));
+        QCOMPARE(menus, (QStringList{QStringLiteral("menuFile"), QStringLiteral("ViewMenu"), QStringLiteral("menuKey"),
+                                     QStringLiteral("menuHelp")}));
         auto names = [&](const char* menu) {
             QStringList items;
             for (QAction* item : browser.window->findChild<QMenu*>(QLatin1String(menu))->actions())
@@ -173,8 +173,8 @@ private slots:
         Browser browser;
         const QList<QAction*> buttons = browser.window->findChild<QToolBar*>(QStringLiteral("Toolbar1"))->actions();
         QCOMPARE(buttons.size(), 7);
-        const char* tips[] = {"Export Keyring", "Import Keyring", nullptr, "Add New Key", "Delete Key", nullptr,
-                              "Goto Page"};
+        const char* tips[] = {"Export Keyring", "Import Keyring", nullptr,    "Add New Key",
+                              "Delete Key",     nullptr,          "Goto Page"};
         for (int i = 0; i < 7; ++i) {
             QCOMPARE(buttons[i]->data().toInt(), i + 1);
             QCOMPARE(buttons[i]->isSeparator(), tips[i] == nullptr);
@@ -211,7 +211,8 @@ private slots:
             QCOMPARE(view->detailsView()->header()->count(), 4);
         } else {
             QCOMPARE(view->currentWidget(), static_cast<QWidget*>(view->listView()));
-            QCOMPARE(view->listView()->viewMode(), mode == KeyView::LargeIcon ? QListView::IconMode : QListView::ListMode);
+            QCOMPARE(view->listView()->viewMode(),
+                     mode == KeyView::LargeIcon ? QListView::IconMode : QListView::ListMode);
             QCOMPARE(view->listView()->iconSize(), mode == KeyView::LargeIcon ? QSize(32, 32) : QSize(16, 16));
             QCOMPARE(view->listView()->flow(), mode == KeyView::List ? QListView::TopToBottom : QListView::LeftToRight);
         }
@@ -257,13 +258,13 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(browser.window));
         const int dpi = browser.window->logicalDpiY();
         const QSize outer = browser.window->frameGeometry().size();
-        const QSize expected = keyViewSize(
-            {pixelsToTwips(outer.width(), dpi), pixelsToTwips(outer.height(), dpi)},
-            pixelsToTwips(browser.window->findChild<QToolBar*>()->height(), dpi),
-            pixelsToTwips(browser.window->statusBar()->height(), dpi));
+        const QSize expected = keyViewSize({pixelsToTwips(outer.width(), dpi), pixelsToTwips(outer.height(), dpi)},
+                                           pixelsToTwips(browser.window->findChild<QToolBar*>()->height(), dpi),
+                                           pixelsToTwips(browser.window->statusBar()->height(), dpi));
         const QSize list = browser.window->keyView()->size();
         QCOMPARE(list.width(), twipsToPixels(expected.width(), dpi));
-        QCOMPARE(list.height(), std::min(twipsToPixels(expected.height(), dpi), browser.window->centralWidget()->height()));
+        QCOMPARE(list.height(),
+                 std::min(twipsToPixels(expected.height(), dpi), browser.window->centralWidget()->height()));
 
         browser.window->setWindowState(Qt::WindowMinimized);
         browser.window->resize(300, 200);

@@ -253,7 +253,8 @@ private slots:
         QTest::addColumn<QByteArray>("url");
         QTest::addColumn<QString>("opened");
         QTest::newRow("empty") << QByteArray() << QString();
-        QTest::newRow("full address") << QByteArray("https://bank.example/login") << QStringLiteral("https://bank.example/login");
+        QTest::newRow("full address") << QByteArray("https://bank.example/login")
+                                      << QStringLiteral("https://bank.example/login");
         QTest::newRow("bare host") << QByteArray("mail.example.org") << QStringLiteral("http://mail.example.org");
     }
 
@@ -400,7 +401,8 @@ private slots:
         browser.window->Toolbar1_ButtonClick(2);
         const QList<MessageBox::Shown> shown = MessageBox::takeRecorded();
         QCOMPARE(shown.size(), 1);
-        QCOMPARE(shown[0].text, exists ? notKeyRingMessage(QStringLiteral("tessary.keyRing")) : noImportFileMessage(path));
+        QCOMPARE(shown[0].text,
+                 exists ? notKeyRingMessage(QStringLiteral("tessary.keyRing")) : noImportFileMessage(path));
         QCOMPARE(browser.fixture.ends, 0);
         QCOMPARE(browser.table().keyCount(), 3);
     }

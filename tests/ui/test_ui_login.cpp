@@ -329,7 +329,8 @@ private slots:
         file.close();
         Login login(fixture);
         login.attempt(QStringLiteral("Ann"), QStringLiteral("pw"));
-        QCOMPARE(Fixture::texts(MessageBox::takeRecorded()), QStringList{notKeyRingMessage(QStringLiteral("Ann.keyRing"))});
+        QCOMPARE(Fixture::texts(MessageBox::takeRecorded()),
+                 QStringList{notKeyRingMessage(QStringLiteral("Ann.keyRing"))});
         QCOMPARE(fixture.ends, 1);
         QVERIFY(!fixture.program->session().isLoggedIn());
     }

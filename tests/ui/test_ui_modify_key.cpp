@@ -56,9 +56,9 @@ private slots:
         QCOMPARE(field<QLabel>(window, "Picture1")->text(), QStringLiteral("secret-beta"));
         QCOMPARE(field<QLabel>(window, "Label5")->text(), QStringLiteral("Press to see password"));
         QVERIFY(!window->passwordRevealed());
-        for (auto [name, caption] : {std::pair{"cmdNav_6", "&OK"}, std::pair{"cmdNav_1", "&Apply"},
-                                     std::pair{"cmdNav_0", "&Cancel"}, std::pair{"Command1", "&Copy Password"},
-                                     std::pair{"Command3", "&Change Password"}})
+        for (auto [name, caption] :
+             {std::pair{"cmdNav_6", "&OK"}, std::pair{"cmdNav_1", "&Apply"}, std::pair{"cmdNav_0", "&Cancel"},
+              std::pair{"Command1", "&Copy Password"}, std::pair{"Command3", "&Change Password"}})
             QCOMPARE(field<QPushButton>(window, name)->text(), QLatin1String(caption));
     }
 

@@ -30,8 +30,7 @@ struct Fixture
     {
         QStandardPaths::setTestModeEnabled(true);
         MessageBox::setRecording(true);
-        program = std::make_unique<Program>(
-            Program::Options{directory.path(), trayAvailable, [this] { ++ends; }});
+        program = std::make_unique<Program>(Program::Options{directory.path(), trayAvailable, [this] { ++ends; }});
     }
 
     ~Fixture()
