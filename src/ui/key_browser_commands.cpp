@@ -135,7 +135,8 @@ void KeyBrowser::importKeyring()
     }
     if (import.needsPassword()) {
         QString password;
-        if (!MessageBox::askPassword(this, MessageBox::programTitle(), importPasswordPrompt(), &password))
+        if (!MessageBox::askPassword(this, MessageBox::programTitle(), importPasswordPrompt(), &password) ||
+            m_program.hasEnded())
             return;
         const bool unlocked = import.unlock(password);
         password.fill(QChar(u'\0'));

@@ -15,6 +15,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QScreen>
@@ -122,7 +123,11 @@ void LoginForm::DoneButton_Click()
     m_passwordBox->setShowsText(false);
     m_doneButton->setEnabled(false);
     m_passwordBox->setEnabled(false);
+    // Events may end the program here (a quit from the tray, a signal): then there is nothing left to do.
+    const QPointer<LoginForm> alive(this);
     QCoreApplication::processEvents();
+    if (!alive || m_program.hasEnded())
+        return;
 
     QString password = m_passwordBox->text();
     m_passwordBox->clear();
@@ -131,12 +136,17 @@ void LoginForm::DoneButton_Click()
     const QString name = m_loginNames->currentText();
     const Session::Outcome outcome = m_session.login(name, password);
     wipe(password);
-    if (!outcome.warning.isEmpty())
+    if (!outcome.warning.isEmpty()) {
         MessageBox::show(this, outcome.warning, MessageBox::programTitle(), MessageBox::Icon::Warning);
+        if (!alive || m_program.hasEnded())
+            return;
+    }
 
     switch (outcome.status) {
     case Session::Outcome::Status::LoggedIn:
         m_program.completeLogin();
+        if (!alive)
+            return;
         unsetCursor();
         hide();
         return;
@@ -181,9 +191,11 @@ void LoginForm::Timer1_Timer()
     m_timer1->stop();
     m_doneButton->setEnabled(true);
     m_passwordBox->setEnabled(true);
+    const QPointer<LoginForm> alive(this);
     MessageBox::show(this, m_failureMessage, m_failureTitle, MessageBox::Icon::Critical);
     QCoreApplication::processEvents();
-    m_passwordBox->setFocus();
+    if (alive)
+        m_passwordBox->setFocus();
 }
 
 void LoginForm::Command1_Click()

@@ -12,6 +12,7 @@ namespace tessary {
 namespace {
 
 bool recording = false;
+bool ended = false;
 QList<MessageBox::Shown> recorded;
 QList<std::pair<QString, bool>> passwordAnswers;
 
@@ -34,6 +35,8 @@ QMessageBox::Icon toQt(MessageBox::Icon icon)
 
 void MessageBox::show(QWidget* parent, const QString& text, const QString& title, Icon icon)
 {
+    if (ended)
+        return;
     if (recording) {
         recorded.append({title, text, icon});
         return;
@@ -45,9 +48,15 @@ void MessageBox::show(QWidget* parent, const QString& text, const QString& title
     box.exec();
 }
 
+void MessageBox::endOfProgram()
+{
+    ended = true;
+}
+
 void MessageBox::setRecording(bool on)
 {
     recording = on;
+    ended = false;
     recorded.clear();
     passwordAnswers.clear();
 }
@@ -59,6 +68,8 @@ QList<MessageBox::Shown> MessageBox::takeRecorded()
 
 bool MessageBox::askPassword(QWidget* parent, const QString& title, const QString& label, QString* password)
 {
+    if (ended)
+        return false;
     if (recording) {
         recorded.append({title, label, Icon::None});
         if (passwordAnswers.isEmpty())

@@ -29,6 +29,9 @@ public:
 
     static void show(QWidget* parent, const QString& text, const QString& title = {}, Icon icon = Icon::None);
 
+    // After the program's end no box may hold the process up (a desktop logging out waits for it to go).
+    static void endOfProgram();
+
     static void setRecording(bool on);
     static QList<Shown> takeRecorded();
 

@@ -3,6 +3,7 @@
 #include "storage/user_list.h"
 #include "ui/key_browser.h"
 #include "ui/login_form.h"
+#include "ui/message_box.h"
 #include "ui/modify_key.h"
 #include "ui/new_user.h"
 #include "ui/start_rules.h"
@@ -94,6 +95,8 @@ void Program::showLoginForm()
 
 void Program::completeLogin()
 {
+    if (m_ended)
+        return;
     // The session derived the master key when it checked the password.
     if (!m_keyBrowser)
         m_keyBrowser = new KeyBrowser(m_session, *this);
@@ -173,6 +176,7 @@ void Program::shutdownProgram()
     }
 
     m_ended = true;
+    MessageBox::endOfProgram();
     m_endProcess();
 }
 

@@ -335,6 +335,21 @@ private slots:
         QVERIFY(!fixture.program->session().isLoggedIn());
     }
 
+    void quitWhileChecking()
+    {
+        Fixture fixture;
+        fixture.addUser(QStringLiteral("Ann"), QStringLiteral("pw"));
+        Login login(fixture);
+        // The tray's Exit, clicked while the login lets pending events run.
+        QMetaObject::invokeMethod(fixture.program.get(), &Program::shutdownProgram, Qt::QueuedConnection);
+        login.attempt(QStringLiteral("Ann"), QStringLiteral("pw"));
+        QCOMPARE(fixture.ends, 1);
+        QVERIFY(!fixture.program->session().isLoggedIn());
+        QVERIFY(!fixture.program->keyBrowser());
+        tessary::test::flushDeletes();
+        QVERIFY(!fixture.program->loginForm());
+    }
+
     void textTimeout()
     {
         PasswordBox box;

@@ -193,6 +193,10 @@ private slots:
         QCOMPARE(shownWindow(program), QString());
         QVERIFY(!program.tray()->isIconShown());
 
+        // No box may keep the ended process up.
+        MessageBox::show(nullptr, QStringLiteral("late"));
+        QVERIFY(MessageBox::takeRecorded().isEmpty());
+
         program.shutdownProgram(); // a second call (the key browser's unload calls it again) does nothing more
         QCOMPARE(fixture.ends, 1);
         QCOMPARE(order.size(), 4);
