@@ -52,23 +52,28 @@ void programIcon(QPainter& p)
     key(p, QColor(245, 200, 60), QColor(120, 80, 10));
 }
 
+// A box with an arrow leaving it (export) or entering it (import).
 void arrow(QPainter& p, bool outward)
 {
     p.setPen(QPen(QColor(90, 90, 90), 1.5));
     p.setBrush(QColor(235, 235, 220));
     p.drawRect(QRectF(3, 12, 18, 16));
-    QPainterPath a;
-    if (outward) {
-        a.moveTo(14, 20); a.lineTo(24, 10); a.lineTo(20, 10); a.lineTo(30, 3); a.lineTo(30, 14);
-        a.lineTo(27, 12); a.lineTo(17, 22);
-    } else {
-        a.moveTo(30, 3); a.lineTo(20, 13); a.lineTo(24, 14); a.lineTo(12, 22); a.lineTo(13, 10);
-        a.lineTo(16, 13); a.lineTo(27, 1);
-    }
-    a.closeSubpath();
+    const QPointF inside(11, 20);
+    const QPointF outside(28, 3);
+    const QPointF from = outward ? inside : outside;
+    const QPointF to = outward ? outside : inside;
+    const QLineF shaft(from, to);
+    p.setPen(QPen(QColor(20, 110, 20), 4, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QLineF(from, shaft.pointAt(0.7)));
+    QLineF side(to, from);
+    side.setLength(11);
+    QLineF left = side;
+    left.setAngle(side.angle() + 30);
+    QLineF right = side;
+    right.setAngle(side.angle() - 30);
     p.setPen(QPen(QColor(20, 90, 20), 1));
     p.setBrush(QColor(60, 170, 60));
-    p.drawPath(a);
+    p.drawPolygon(QPolygonF({to, left.p2(), right.p2()}));
 }
 
 } // namespace
