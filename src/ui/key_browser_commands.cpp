@@ -3,7 +3,7 @@
 
 #include "app/session.h"
 #include "storage/codepage.h"
-#include "ui/key_ring_import.h"
+#include "app/key_ring_import.h"
 #include "ui/key_table_model.h"
 #include "ui/message_box.h"
 #include "ui/modify_key.h"

@@ -1,4 +1,4 @@
-#include "ui/key_ring_import.h"
+#include "app/key_ring_import.h"
 
 #include "app/session.h"
 #include "crypto/password_hash.h"
