@@ -1,10 +1,10 @@
 #!/bin/sh
 # Times `tessary-cli ls` on a full 255-key ring against a trivial QtCore program that reads a line and prints 255
 # lines, and reports the peak memory of both.
-# Usage: bench/cli_ls.sh [path/to/tessary-cli]   (default: build-cli/src/cli/tessary-cli)
+# Usage: bench/cli_ls.sh [path/to/tessary-cli]   (default: build/src/cli/tessary-cli)
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
-cli=$(realpath "${1:-$here/../build-cli/src/cli/tessary-cli}")
+cli=$(realpath "${1:-$here/../build/src/cli/tessary-cli}")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 

@@ -1,7 +1,7 @@
 // The key browser's commands: the clipboard and its clearing ticks, delete, rename, Goto Page, export, import and
 // the capacity test.
 #include "crypto/password_hash.h"
-#include "ui/key_ring_import.h"
+#include "app/key_ring_import.h"
 #include "ui/key_table_model.h"
 #include "ui/modify_key.h"
 #include "ui/password_clipboard.h"
