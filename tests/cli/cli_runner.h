@@ -28,7 +28,11 @@ inline CliRun runCli(const QStringList& arguments, const QByteArray& input = {},
         process.setWorkingDirectory(workingDirectory);
     QEventLoop loop;
     QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&process, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
+    // Only a failed start ends the wait: a write error just means the tool exited without reading its input.
+    QObject::connect(&process, &QProcess::errorOccurred, &loop, [&loop](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            loop.quit();
+    });
     QTimer::singleShot(60'000, &loop, &QEventLoop::quit);
     process.start(QStringLiteral(TESSARY_CLI), arguments);
     process.write(input);
