@@ -90,10 +90,11 @@ int crackTimeAdjustment(float seconds)
 {
     if (!(seconds < 10'000'000.0F))
         return 0;
-    const double s = seconds;
-    double a = std::nearbyint(1000.0 - std::pow(s, 0.7));
-    if (a > 3.0 * s)
-        a = std::nearbyint(3.0 * s);
+    // The power is double, as the language's power always is; 3 x seconds stays single like seconds.
+    const float threeTimes = 3.0F * seconds;
+    double a = std::nearbyint(1000.0 - std::pow(static_cast<double>(seconds), 0.7));
+    if (a > threeTimes)
+        a = std::nearbyint(threeTimes);
     if (a < 0.0)
         a = 0.0;
     return static_cast<int>(a);
@@ -101,24 +102,26 @@ int crackTimeAdjustment(float seconds)
 
 ReportLine crackTimeLine(float seconds)
 {
-    const double s = seconds;
+    // Quotients of single-precision values are single precision too, so a boundary falls where the report's own
+    // arithmetic puts it.
+    const float s = seconds;
     QString text;
-    if (s < 60.0) {
+    if (s < 60.0F) {
         text = whole(s) + QStringLiteral(" second(s) to crack");
-    } else if (s < 3600.0) {
-        text = whole(s / 60.0) + QStringLiteral(" minute(s), ") + QString::number(static_cast<long long>(s) % 60) +
-               QStringLiteral(" second(s) to crack.");
-    } else if (s < 86400.0) {
-        const double m = s / 60.0;
-        text = whole(m / 60.0) + QStringLiteral(" hour(s)") + QString::number(static_cast<long long>(m) % 60) +
+    } else if (s < 3600.0F) {
+        text = whole(s / 60.0F) + QStringLiteral(" minute(s), ") +
+               QString::number(static_cast<long long>(s) % 60) + QStringLiteral(" second(s) to crack.");
+    } else if (s < 86400.0F) {
+        const float m = s / 60.0F;
+        text = whole(m / 60.0F) + QStringLiteral(" hour(s)") + QString::number(static_cast<long long>(m) % 60) +
                QStringLiteral(" minutes(s) to crack.");
-    } else if (s < 31'536'000.0) {
-        const double h = s / 3600.0;
-        text = whole(h / 24.0) + QStringLiteral(" day(s)") + QString::number(static_cast<long long>(h) % 24) +
+    } else if (s < 31'536'000.0F) {
+        const float h = s / 3600.0F;
+        text = whole(h / 24.0F) + QStringLiteral(" day(s)") + QString::number(static_cast<long long>(h) % 24) +
                QStringLiteral(" hour(s) to crack.");
-    } else if (s < 31'536'000'000.0) {
-        const double d = s / 86400.0;
-        text = whole(d / 365.0) + QStringLiteral(" year(s)") + QString::number(static_cast<long long>(d) % 365) +
+    } else if (static_cast<double>(s) < 31'536'000'000.0) { // a bound no single-precision number holds
+        const float d = s / 86400.0F;
+        text = whole(d / 365.0F) + QStringLiteral(" year(s)") + QString::number(static_cast<long long>(d) % 365) +
                QStringLiteral(" day(s) to crack.");
     } else {
         text = QStringLiteral("Over 1000 years to crack.");
@@ -170,8 +173,8 @@ Report CrackTimeCheck::run(QByteArrayView password, std::optional<float> fixedLo
 
     const float cycles = toSingle(std::pow(static_cast<double>(multiplier), static_cast<double>(password.size())));
     report.append(line(QStringLiteral("Average Case Cycles: ") + singleText(cycles / 2.0F)));
-    float seconds = toSingle(static_cast<double>(cycles) / counter / 100.0);
-    seconds = toSingle(static_cast<double>(seconds) + crackTimeAdjustment(seconds));
+    float seconds = cycles / counter / 100.0F;
+    seconds += static_cast<float>(crackTimeAdjustment(seconds));
     report.append(crackTimeLine(seconds));
 
     report.append(ReportLine{});

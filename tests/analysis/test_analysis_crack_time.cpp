@@ -35,6 +35,8 @@ private slots:
     void estimateLine();
     void wholeReportWithFixedLoops();
     void weeksAreNotOverAThousandYears();
+    void singlePrecisionSeconds_data();
+    void singlePrecisionSeconds();
     void infiniteCycles();
     void timingLoopsFollowTheClock();
     void warningOnlyOnFirstRun();
@@ -107,6 +109,9 @@ void TestAnalysisCrackTime::adjustment_data()
     QTest::newRow("1: 3 x 1") << 1.0F << 3;
     QTest::newRow("100: 3 x 100 is below 975") << 100.0F << 300;
     QTest::newRow("1000: 1000 - 125.89") << 1000.0F << 874;
+    // 3 x seconds is single precision like seconds: a half there rounds to the even neighbour.
+    QTest::newRow("1/6: 3 x seconds is 0.5, so 0") << 1.0F / 6.0F << 0;
+    QTest::newRow("62.5/3: 3 x seconds is 62.5, so 62") << 62.5F / 3.0F << 62;
     QTest::newRow("2 million: negative, so 0") << 2.0e6F << 0;
     // Between about 2.94 and 10 million seconds a 16-bit adjustment would overflow.
     QTest::newRow("3 million") << 3.0e6F << 0;
@@ -186,6 +191,35 @@ void TestAnalysisCrackTime::weeksAreNotOverAThousandYears()
     const QStringList lines = plainText(check.run("abcdef", 1.0F));
     const QStringList expected = QStringList{QStringLiteral("35 day(s)18 hour(s) to crack.")} + closingLines;
     QCOMPARE(lines.mid(lines.size() - 5), expected);
+}
+
+void TestAnalysisCrackTime::singlePrecisionSeconds_data()
+{
+    QTest::addColumn<QByteArray>("password");
+    QTest::addColumn<float>("loops");
+    QTest::addColumn<QString>("estimate");
+
+    // 10^8 / 48,000 / 100 = 20.83 seconds; 1000 - 20.83^0.7 = 991.6 is above 3 x 20.83 = 62.5, which rounds to
+    // 62: 82.83 seconds.
+    QTest::newRow("eight digits, a half to even")
+        << QByteArray("12345678") << 48000.0F << QStringLiteral("1 minute(s), 22 second(s) to crack.");
+    // 10^8 / 6,000,000 / 100 = 1/6 second; 3 x 1/6 = 0.5 rounds to 0.
+    QTest::newRow("eight digits, a sixth of a second")
+        << QByteArray("12345678") << 6.0e6F << QStringLiteral("0 second(s) to crack");
+    // 92^5 = 6,590,815,232 cycles; / 2.0899339 is 3,153,599,894, which single precision holds as 3,153,600,000:
+    // 31,536,000 seconds, one year exactly.
+    QTest::newRow("a year in single precision")
+        << QByteArray("aB3$x") << 2.0899339F << QStringLiteral("1 year(s)0 day(s) to crack.");
+}
+
+void TestAnalysisCrackTime::singlePrecisionSeconds()
+{
+    QFETCH(QByteArray, password);
+    QFETCH(float, loops);
+    QFETCH(QString, estimate);
+    CrackTimeCheck check;
+    const QStringList lines = plainText(check.run(password, loops));
+    QCOMPARE(lines.at(lines.size() - 5), estimate);
 }
 
 void TestAnalysisCrackTime::infiniteCycles()
