@@ -9,7 +9,6 @@
 #include "ui/program.h"
 
 #include <QAbstractItemView>
-#include <QActionGroup>
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QLabel>
@@ -111,8 +110,8 @@ void KeyBrowser::buildMenus()
         item->setEnabled(false);
     }
     addSeparator(view, "ViewSep");
-    m_views = new QActionGroup(this);
-    m_views->setExclusive(true);
+    // No exclusive group: its items would show radio bullets, and these carry check marks; switchView moves the
+    // mark itself.
     const std::pair<const char*, const char*> viewItems[] = {{"LargeIconView", "Lar&ge Icons"},
                                                              {"SmallIconView", "S&mall  Icons"},
                                                              {"ListView", "&List"},
@@ -121,7 +120,6 @@ void KeyBrowser::buildMenus()
         QAction* item = addItem(view, viewItems[mode].first, QLatin1String(viewItems[mode].second));
         item->setCheckable(true);
         item->setChecked(mode == KeyView::Report);
-        m_views->addAction(item);
         connect(item, &QAction::triggered, this, [this, mode] { switchView(KeyView::ViewMode(mode)); });
     }
     addSeparator(view, "ViewSep2");
@@ -249,7 +247,8 @@ void KeyBrowser::switchView(KeyView::ViewMode mode)
 {
     m_keyView->setViewMode(mode);
     const char* names[] = {"LargeIconView", "SmallIconView", "ListView", "ReportView"};
-    action(QLatin1String(names[mode]))->setChecked(true);
+    for (int item = KeyView::LargeIcon; item <= KeyView::Report; ++item)
+        action(QLatin1String(names[item]))->setChecked(item == mode);
 }
 
 void KeyBrowser::keyView_MouseUp(const QPoint& globalPosition, int row)

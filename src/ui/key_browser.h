@@ -6,7 +6,6 @@
 #include <QPointer>
 
 class QAction;
-class QActionGroup;
 class QLabel;
 class QMenu;
 class QToolBar;
@@ -85,7 +84,6 @@ private:
     QToolBar* m_toolbar = nullptr;
     QLabel* m_statusPanel = nullptr;
     QMenu* m_popUp = nullptr;
-    QActionGroup* m_views = nullptr;
     PasswordClipboard* m_clipboard;
     QPointer<ModifyKey> m_modifyKey;
 };

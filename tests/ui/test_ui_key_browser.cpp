@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QStatusBar>
+#include <QStyleOptionMenuItem>
 #include <QToolBar>
 #include <QTreeView>
 
@@ -19,6 +20,21 @@ using namespace tessary;
 using tessary::test::Fixture;
 
 using tessary::test::Browser;
+
+namespace {
+
+// How a menu draws one of its items: a check mark or a radio bullet, and whether it is set.
+struct MenuPeek : QMenu
+{
+    static QStyleOptionMenuItem option(const QMenu* menu, const QAction* item)
+    {
+        QStyleOptionMenuItem option;
+        (menu->*(&MenuPeek::initStyleOption))(&option, item);
+        return option;
+    }
+};
+
+} // namespace
 
 class TestUiKeyBrowser : public QObject
 {
@@ -203,8 +219,14 @@ private slots:
         browser.window->action(QStringLiteral("SmallIconView"))->trigger();
         browser.window->action(item)->trigger();
         QCOMPARE(int(browser.window->keyView()->viewMode()), mode);
-        for (const char* other : {"LargeIconView", "SmallIconView", "ListView", "ReportView"})
-            QCOMPARE(browser.window->action(QLatin1String(other))->isChecked(), item == QLatin1String(other));
+        const QMenu* viewMenu = browser.window->findChild<QMenu*>(QStringLiteral("ViewMenu"));
+        for (const char* other : {"LargeIconView", "SmallIconView", "ListView", "ReportView"}) {
+            const QAction* action = browser.window->action(QLatin1String(other));
+            QCOMPARE(action->isChecked(), item == QLatin1String(other));
+            const QStyleOptionMenuItem drawn = MenuPeek::option(viewMenu, action);
+            QCOMPARE(drawn.checkType, QStyleOptionMenuItem::NonExclusive);
+            QCOMPARE(drawn.checked, item == QLatin1String(other));
+        }
         KeyView* view = browser.window->keyView();
         if (mode == KeyView::Report) {
             QCOMPARE(view->currentWidget(), static_cast<QWidget*>(view->detailsView()));
