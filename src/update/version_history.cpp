@@ -32,8 +32,9 @@ QStringList listItems(const QString& text)
             break;
         QString item;
         if (text.at(i) == QLatin1Char('"')) {
+            // An unclosed quote ends with its line: the line end belongs to no item.
             const qsizetype first = ++i;
-            while (i < end && text.at(i) != QLatin1Char('"'))
+            while (i < end && text.at(i) != QLatin1Char('"') && !isLineEnd(text.at(i)))
                 ++i;
             item = text.mid(first, i - first);
             while (i < end && text.at(i) != QLatin1Char(',') && !isLineEnd(text.at(i)))

@@ -155,6 +155,9 @@ void TestUpdateScript::evaluate_data()
         << int(O::Listed) << QStringList{header} + newer
         << QStringList{QStringLiteral("0.2 - Login fixed"), QStringLiteral("0.3 - Pages, and more")} << QString()
         << true;
+    QTest::newRow("unclosed quote ends with the line")
+        << changed(QStringLiteral("0.3,New wizard pages"), QStringLiteral("0.3,\"New wizard pages"))
+        << int(O::Listed) << QStringList{header} + newer << items << QString() << true;
 
     // Scripts with missing or broken numbers stop without harm, before anything is printed or written.
     QTest::newRow("current version missing")
