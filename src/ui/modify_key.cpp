@@ -46,7 +46,8 @@ ModifyKey::ModifyKey(KeyTable& table, KeyTableModel& model, QWidget* owner)
 {
     setObjectName(QStringLiteral("modifyKey"));
     setWindowTitle(QStringLiteral("Key Properties"));
-    setWindowModality(Qt::WindowModal);
+    // Modal to the whole program: a login from the tray meanwhile would swap the table its slot points into.
+    setWindowModality(Qt::ApplicationModal);
 
     m_keyName->setObjectName(QStringLiteral("keyName"));
     m_keyName->setReadOnly(true);

@@ -1,6 +1,7 @@
 // The key properties window: filling it, the three buttons that all store, the password kept from edits, the
 // reveal panel and a key that cannot be found.
 #include "ui/key_table_model.h"
+#include "ui/login_form.h"
 #include "ui/modify_key.h"
 #include "ui_fixture.h"
 
@@ -8,6 +9,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QWindow>
 
 using namespace tessary;
 using tessary::test::Browser;
@@ -43,7 +45,7 @@ private slots:
         QVERIFY(window);
         QVERIFY(window->isVisible());
         QCOMPARE(window->windowTitle(), QStringLiteral("Key Properties"));
-        QCOMPARE(window->windowModality(), Qt::WindowModal);
+        QCOMPARE(window->windowModality(), Qt::ApplicationModal);
         QCOMPARE(window->parentWidget(), static_cast<QWidget*>(browser.window));
         QCOMPARE(window->keySlot(), 2);
         QCOMPARE(field<QLineEdit>(window, "keyName")->text(), QStringLiteral("beta"));
@@ -60,6 +62,25 @@ private slots:
              {std::pair{"cmdNav_6", "&OK"}, std::pair{"cmdNav_1", "&Apply"}, std::pair{"cmdNav_0", "&Cancel"},
               std::pair{"Command1", "&Copy Password"}, std::pair{"Command3", "&Change Password"}})
             QCOMPARE(field<QPushButton>(window, name)->text(), QLatin1String(caption));
+    }
+
+    void otherWindowsWaitWhileItIsOpen()
+    {
+        // A login through the tray while a key is open would store its fields into another user's table.
+        Browser browser;
+        ModifyKey* window = openFor(browser, 0);
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        browser.fixture.program->showLoginForm();
+        QWidget* login = browser.fixture.program->loginForm();
+        QVERIFY(QTest::qWaitForWindowExposed(login));
+        // Through the window system, where a modal window blocks the clicks on others.
+        const QPushButton* cancel = login->findChild<QPushButton*>(QStringLiteral("Command1"));
+        const QPoint onCancel = cancel->mapTo(login, cancel->rect().center());
+        QTest::mouseClick(login->windowHandle(), Qt::LeftButton, {}, onCancel);
+        QCOMPARE(browser.fixture.ends, 0);
+        window->cmdNav_Click(6);
+        QTest::mouseClick(login->windowHandle(), Qt::LeftButton, {}, onCancel);
+        QCOMPARE(browser.fixture.ends, 1);
     }
 
     void popupOpensItToo()
