@@ -130,7 +130,9 @@ bool ModifyKey::ResetDisplay(const QString& selectedName)
         return false;
     }
     const KeyRecord& record = m_table.slot(m_keySlot);
-    m_keyDescription->setPlainText(fromCodePage(record.description));
+    m_storedDescription = fromCodePage(record.description);
+    m_keyDescription->setPlainText(m_storedDescription);
+    m_shownDescription = m_keyDescription->toPlainText();
     m_keyUsername->setText(fromCodePage(record.userName));
     m_keyUrl->setText(fromCodePage(record.url));
     const QString password = fromCodePage(record.password);
@@ -146,7 +148,7 @@ void ModifyKey::cmdNav_Click(int /*index: all three store*/)
         KeyRecord& record = m_table.slot(m_keySlot);
         record.url = toCodePage(m_keyUrl->text());
         record.userName = toCodePage(m_keyUsername->text());
-        record.description = toCodePage(m_keyDescription->toPlainText());
+        record.description = toCodePage(storedDescription());
         m_model.keyChanged(m_keySlot);
     }
     hide();
@@ -191,6 +193,16 @@ void ModifyKey::layOutPasswordPanel()
         m_picture1->raise();
     else
         m_label5->raise();
+}
+
+// The box shows every line break as a bare line feed. A description left as it was keeps its own breaks; an
+// edited one breaks its lines with a carriage return and a line feed, as text typed into a Windows box does.
+QString ModifyKey::storedDescription() const
+{
+    const QString shown = m_keyDescription->toPlainText();
+    if (shown == m_shownDescription)
+        return m_storedDescription;
+    return QString(shown).replace(QLatin1Char('\n'), QLatin1String("\r\n"));
 }
 
 void ModifyKey::limitDescription()

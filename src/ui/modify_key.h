@@ -36,11 +36,14 @@ protected:
 private:
     void layOutPasswordPanel();
     void limitDescription();
+    QString storedDescription() const;
 
     KeyTable& m_table;
     KeyTableModel& m_model;
     int m_keySlot = -1;
     bool m_revealed = false;
+    QString m_storedDescription; // the key's description as read
+    QString m_shownDescription;  // and as the box showed it then
 
     QLineEdit* m_keyName;
     QPlainTextEdit* m_keyDescription;

@@ -125,6 +125,31 @@ private slots:
         QCOMPARE(reader.keyTable().slot(1).password, QByteArray("secret-alpha"));
     }
 
+    void descriptionLineBreaks_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QString>("typed"); // empty: left as shown
+        QTest::addColumn<QByteArray>("result");
+        QTest::newRow("CR LF, untouched") << QByteArray("one\r\ntwo") << QString() << QByteArray("one\r\ntwo");
+        QTest::newRow("bare LF, untouched") << QByteArray("one\ntwo") << QString() << QByteArray("one\ntwo");
+        QTest::newRow("edited") << QByteArray("one\r\ntwo") << QStringLiteral("one\ntwo\nthree")
+                                << QByteArray("one\r\ntwo\r\nthree");
+    }
+
+    void descriptionLineBreaks()
+    {
+        QFETCH(QByteArray, stored);
+        QFETCH(QString, typed);
+        QFETCH(QByteArray, result);
+        Browser browser;
+        browser.table().slot(1).description = stored;
+        ModifyKey* window = openFor(browser, 0);
+        if (!typed.isEmpty())
+            field<QPlainTextEdit>(window, "keyDescription")->setPlainText(typed);
+        window->cmdNav_Click(0);
+        QCOMPARE(browser.table().slot(1).description, result);
+    }
+
     void revealWhileHeld()
     {
         Browser browser;
