@@ -137,7 +137,7 @@ void LoginForm::DoneButton_Click()
     const Session::Outcome outcome = m_session.login(name, password);
     wipe(password);
     if (!outcome.warning.isEmpty()) {
-        MessageBox::show(this, outcome.warning, MessageBox::programTitle(), MessageBox::Icon::Warning);
+        MessageBox::show(this, outcome.warning, MessageBox::programTitle());
         if (!alive || m_program.hasEnded())
             return;
     }
@@ -159,7 +159,7 @@ void LoginForm::DoneButton_Click()
         return;
     case Session::Outcome::Status::Refused:
         if (outcome.mustEnd) {
-            MessageBox::show(this, outcome.message, outcome.title, MessageBox::Icon::Critical);
+            MessageBox::show(this, outcome.message, outcome.title);
             m_program.shutdownProgram();
             return;
         }

@@ -150,8 +150,7 @@ void NewUser::finish()
     if (!outcome.succeeded()) {
         if (outcome.mustEnd)
             hide();
-        MessageBox::show(this, outcome.message, outcome.title,
-                         outcome.mustEnd ? MessageBox::Icon::Critical : MessageBox::Icon::None);
+        MessageBox::show(this, outcome.message, outcome.title);
         if (outcome.mustEnd)
             m_program.shutdownProgram();
         return;

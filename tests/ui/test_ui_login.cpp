@@ -329,10 +329,36 @@ private slots:
         file.close();
         Login login(fixture);
         login.attempt(QStringLiteral("Ann"), QStringLiteral("pw"));
-        QCOMPARE(Fixture::texts(MessageBox::takeRecorded()),
-                 QStringList{notKeyRingMessage(QStringLiteral("Ann.keyRing"))});
+        const QList<MessageBox::Shown> shown = MessageBox::takeRecorded();
+        QCOMPARE(Fixture::texts(shown), QStringList{notKeyRingMessage(QStringLiteral("Ann.keyRing"))});
+        QCOMPARE(shown[0].title, QStringLiteral("Tessary"));
+        QCOMPARE(shown[0].icon, MessageBox::Icon::None); // a plain box: only "Incorrect Password!" has an icon
         QCOMPARE(fixture.ends, 1);
         QVERIFY(!fixture.program->session().isLoggedIn());
+    }
+
+    void damagedTrailerIsReportedAndTheLoginGoesOn()
+    {
+        Fixture fixture;
+        fixture.addUser(QStringLiteral("Ann"), QStringLiteral("pw"), {"mail"});
+        QFile file(fixture.path(QStringLiteral("Ann.keyRing")));
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QByteArray bytes = file.readAll();
+        const qsizetype trailer = bytes.lastIndexOf("Abracadabra");
+        QVERIFY(trailer > 0);
+        bytes[trailer] = 'X';
+        QVERIFY(file.seek(0));
+        QCOMPARE(file.write(bytes), bytes.size());
+        file.close();
+        Login login(fixture);
+        login.attempt(QStringLiteral("Ann"), QStringLiteral("pw"));
+        const QList<MessageBox::Shown> shown = MessageBox::takeRecorded();
+        QCOMPARE(Fixture::texts(shown), QStringList{damagedKeyRingMessage()});
+        QCOMPARE(shown[0].title, QStringLiteral("Tessary"));
+        QCOMPARE(shown[0].icon, MessageBox::Icon::None);
+        QVERIFY(fixture.program->session().isLoggedIn());
+        QCOMPARE(login.rows(), 1);
+        QCOMPARE(fixture.ends, 0);
     }
 
     void quitWhileChecking()
