@@ -60,6 +60,8 @@ public:
     QAction* action(const QString& name) const;
 
 protected:
+    // None: the window's only pop-up menu is the list's, over a row.
+    QMenu* createPopupMenu() override { return nullptr; }
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;

@@ -5,6 +5,8 @@
 #include "ui_fixture.h"
 
 #include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListView>
@@ -271,6 +273,19 @@ private slots:
             QCOMPARE(browser.window->keyView()->selectedRow(), 1);
         }
         popup->hide();
+    }
+
+    void noMenuOverTheBars()
+    {
+        Browser browser;
+        QVERIFY(QTest::qWaitForWindowExposed(browser.window));
+        for (QWidget* bar : {static_cast<QWidget*>(browser.window->findChild<QToolBar*>(QStringLiteral("Toolbar1"))),
+                             static_cast<QWidget*>(browser.window->menuBar())}) {
+            const QPoint point(bar->width() - 4, bar->height() / 2);
+            QContextMenuEvent click(QContextMenuEvent::Mouse, point, bar->mapToGlobal(point));
+            QCoreApplication::sendEvent(bar, &click);
+            QVERIFY2(!QApplication::activePopupWidget(), qPrintable(bar->objectName()));
+        }
     }
 
     void resizeFollowsTheWindow()
