@@ -110,11 +110,10 @@ int editCommand(const Invocation& invocation, Console& console)
         return failed;
 
     KeyRingAccess access(invocation.directory, console);
-    if (const int status = access.open(invocation.arguments.at(0), KeyRingAccess::Mode::Write))
+    int slot = KeyTable::notFound;
+    if (const int status = access.openKey(invocation.arguments.at(0), invocation.arguments.at(1),
+                                          KeyRingAccess::Mode::Write, slot))
         return status;
-    const int slot = access.findKey(invocation.arguments.at(1));
-    if (slot == KeyTable::notFound)
-        return failed;
     // The properties window stores URL, user name and description, in that order, and nothing else.
     KeyRecord& record = access.table().slot(slot);
     if (fields.url)

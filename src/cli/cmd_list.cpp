@@ -31,11 +31,10 @@ int lsCommand(const Invocation& invocation, Console& console)
 int showCommand(const Invocation& invocation, Console& console)
 {
     KeyRingAccess access(invocation.directory, console);
-    if (const int status = access.open(invocation.arguments.at(0), KeyRingAccess::Mode::Read))
+    int slot = KeyTable::notFound;
+    if (const int status = access.openKey(invocation.arguments.at(0), invocation.arguments.at(1),
+                                          KeyRingAccess::Mode::Read, slot))
         return status;
-    const int slot = access.findKey(invocation.arguments.at(1));
-    if (slot == KeyTable::notFound)
-        return failed;
     const KeyRecord& record = access.table().slot(slot);
     if (invocation.hasFlag(QStringLiteral("--json"))) {
         console.writeOut(QJsonDocument(keyJson(record)).toJson(QJsonDocument::Indented));

@@ -10,11 +10,10 @@ int renameCommand(const Invocation& invocation, Console& console)
     if (!newName)
         return failed;
     KeyRingAccess access(invocation.directory, console);
-    if (const int status = access.open(invocation.arguments.at(0), KeyRingAccess::Mode::Write))
+    int slot = KeyTable::notFound;
+    if (const int status = access.openKey(invocation.arguments.at(0), invocation.arguments.at(1),
+                                          KeyRingAccess::Mode::Write, slot))
         return status;
-    const int slot = access.findKey(invocation.arguments.at(1));
-    if (slot == KeyTable::notFound)
-        return failed;
 
     const QByteArray oldName = access.table().slot(slot).name;
     switch (access.table().renameKey(oldName, *newName)) {
@@ -38,11 +37,10 @@ int renameCommand(const Invocation& invocation, Console& console)
 int rmCommand(const Invocation& invocation, Console& console)
 {
     KeyRingAccess access(invocation.directory, console);
-    if (const int status = access.open(invocation.arguments.at(0), KeyRingAccess::Mode::Write))
+    int slot = KeyTable::notFound;
+    if (const int status = access.openKey(invocation.arguments.at(0), invocation.arguments.at(1),
+                                          KeyRingAccess::Mode::Write, slot))
         return status;
-    const int slot = access.findKey(invocation.arguments.at(1));
-    if (slot == KeyTable::notFound)
-        return failed;
     access.table().removeKey(slot);
     return access.save();
 }

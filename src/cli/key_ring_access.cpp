@@ -64,6 +64,14 @@ int KeyRingAccess::findKey(const QString& keyName)
     return slot;
 }
 
+int KeyRingAccess::openKey(const QString& userName, const QString& keyName, Mode mode, int& slot)
+{
+    if (const int status = open(userName, mode))
+        return status;
+    slot = findKey(keyName);
+    return slot == KeyTable::notFound ? failed : done;
+}
+
 int KeyRingAccess::save()
 {
     QString error;

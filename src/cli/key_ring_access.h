@@ -30,6 +30,9 @@ public:
     // The slot of a key in use with exactly this name, or KeyTable::notFound with a message shown.
     int findKey(const QString& keyName);
 
+    // open(), then findKey(): exit status as open(), with the key's slot in `slot` when it is 0.
+    int openKey(const QString& userName, const QString& keyName, Mode mode, int& slot);
+
     // Session::save; exit status as open().
     int save();
 
