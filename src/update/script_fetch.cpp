@@ -11,6 +11,11 @@ namespace tessary {
 
 namespace {
 
+QString tooLargeMessage()
+{
+    return QStringLiteral("The update script is larger than 1 MiB; the transfer was stopped.");
+}
+
 constexpr std::array<TransferState, 7> stateOrder{
     TransferState::Resolving, TransferState::Resolved,      TransferState::Sending,     TransferState::Sent,
     TransferState::Receiving, TransferState::Disconnecting, TransferState::Disconnected,
@@ -69,7 +74,7 @@ void ScriptFetch::start(const QUrl& url)
         advanceTo(TransferState::Receiving);
         const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
         if (length.isValid() && length.toLongLong() > maximumSize)
-            fail(QStringLiteral("The update script is larger than 1 MiB; the transfer was stopped."));
+            fail(tooLargeMessage());
     });
     connect(m_reply, &QNetworkReply::readyRead, this, &ScriptFetch::onReadyRead);
     connect(m_reply, &QNetworkReply::finished, this, &ScriptFetch::onFinished);
@@ -93,7 +98,7 @@ void ScriptFetch::onReadyRead()
     advanceTo(TransferState::Receiving);
     m_body += m_reply->readAll();
     if (m_body.size() > maximumSize)
-        fail(QStringLiteral("The update script is larger than 1 MiB; the transfer was stopped."));
+        fail(tooLargeMessage());
 }
 
 void ScriptFetch::onFinished()
@@ -110,7 +115,7 @@ void ScriptFetch::onFinished()
         advanceTo(TransferState::Disconnected);
     } else {
         m_body.clear();
-        m_error = answered ? QStringLiteral("The update script is larger than 1 MiB; the transfer was stopped.")
+        m_error = answered ? tooLargeMessage()
                            : QStringLiteral("The update check failed: %1").arg(reply->errorString());
     }
     reply->deleteLater();
