@@ -3,27 +3,33 @@
 #include <QLockFile>
 #include <QString>
 
-#include <memory>
+#include <chrono>
 
 namespace tessary {
 
 // The lock every writer of a key ring holds beside it ("<file>.lock"): the desktop program for as long as a user
-// is logged in, the command-line tool while a command writes. A lock left by a process that died is taken over.
+// is logged in, the command-line tool while a command writes. Only a live holder on this machine keeps it: a lock
+// left by a process that died, or one that names no process at all (emptied or garbled), is taken over.
 class KeyRingLock
 {
 public:
     explicit KeyRingLock(const QString& keyRingPath);
 
-    bool tryLock();
+    bool tryLock(std::chrono::milliseconds wait = std::chrono::milliseconds(100));
     bool isLocked() const { return m_lock.isLocked(); }
     void unlock() { m_lock.unlock(); }
 
     // What to tell the user when tryLock failed.
-    QString refusal() const;
+    QString refusal() const { return m_refusal; }
 
 private:
+    bool holderIsGone() const;
+    QString reasonForFailure() const;
+
     QString m_shownName;
+    QString m_lockPath;
     QLockFile m_lock;
+    QString m_refusal;
 };
 
 // "The key ring X is in use by another Tessary program ..."

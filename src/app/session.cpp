@@ -3,12 +3,14 @@
 #include "crypto/password_hash.h"
 #include "crypto/wipe.h"
 #include "storage/codepage.h"
+#include "storage/file_io.h"
 #include "storage/user_list.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <limits>
 #include <utility>
 
 namespace tessary {
@@ -54,46 +56,87 @@ QString Session::path(const QString& bareName) const
 
 Session::Outcome Session::login(const QString& userName, const QString& password, LockMode mode)
 {
-    if (password.isEmpty())
+    // A character the code page lacks would turn into '?', which no password was made of.
+    if (password.isEmpty() || !fitsCodePage(password))
         return incorrectPassword();
     const QString fileName = keyRingFileName(userName);
     if (fileName.isEmpty())
         return refused(noFileNameMessage(userName));
     QByteArray secret = toCodePage(password);
-    const QString file = path(fileName);
 
-    if (m_loggedIn && QFileInfo(file) == QFileInfo(m_ring.fileName)) {
+    if (m_loggedIn && QFileInfo(path(fileName)) == QFileInfo(m_ring.fileName)) {
         // The same user again: the key ring in memory is newer than the file, so it is not read back.
-        if (!verifyPassword(secret, m_ring.storedDigest))
+        const bool same = verifyPassword(secret, m_ring.storedDigest);
+        wipe(secret);
+        if (!same)
             return incorrectPassword();
         Outcome outcome;
         outcome.status = Outcome::Status::AlreadyLoggedIn;
         return outcome;
     }
 
-    std::unique_ptr<KeyRingLock> lock;
-    if (mode == LockMode::Hold) {
-        lock = std::make_unique<KeyRingLock>(file);
-        if (!lock->tryLock())
-            return refused(lock->refusal());
+    Opening opening;
+    Outcome outcome = lockAndRead(userName, mode, true, secret, opening);
+    if (outcome.status == Outcome::Status::Refused) {
+        wipe(secret);
+        return outcome;
     }
+    return checkAndTakeOver(std::move(opening), secret);
+}
 
+Session::Outcome Session::open(const QString& userName, LockMode mode, Opening& opening)
+{
+    return lockAndRead(userName, mode, false, {}, opening);
+}
+
+Session::Outcome Session::login(Opening&& opening, const QString& password)
+{
+    if (password.isEmpty() || !fitsCodePage(password))
+        return incorrectPassword(opening.read.status == KeyRingReadResult::Status::Damaged ? opening.read.message
+                                                                                           : QString());
+    QByteArray secret = toCodePage(password);
+    return checkAndTakeOver(std::move(opening), secret);
+}
+
+Session::Outcome Session::lockAndRead(const QString& userName, LockMode mode, bool createMissing,
+                                      const QByteArray& password, Opening& opening)
+{
+    opening.userName = userName;
+    opening.fileName = keyRingFileName(userName);
+    if (opening.fileName.isEmpty())
+        return refused(noFileNameMessage(userName));
+    opening.path = path(opening.fileName);
+
+    if (mode == LockMode::Hold) {
+        opening.lock = std::make_unique<KeyRingLock>(opening.path);
+        if (!opening.lock->tryLock())
+            return refused(opening.lock->refusal());
+    }
     QString error;
-    if (!QFileInfo::exists(file) && !createKeyRing(file, secret, &error))
+    if (createMissing && !QFileInfo::exists(opening.path) && !QFileInfo(opening.path).isSymLink() &&
+        !createKeyRing(opening.path, password, &error))
         return refused(error);
 
-    KeyRingReadResult read = readKeyRing(file, fileName);
-    if (!read.usable())
-        return refused(read.message, tessaryTitle, read.mustEnd());
-    const QString warning = read.status == KeyRingReadResult::Status::Damaged ? read.message : QString();
+    opening.read = readKeyRing(opening.path, opening.fileName);
+    if (!opening.read.usable())
+        return refused(opening.read.message, tessaryTitle, opening.read.mustEnd());
+    Outcome outcome;
+    outcome.status = Outcome::Status::LoggedIn; // so far: the password is still to be checked
+    return outcome;
+}
 
-    const QByteArray digest = hashPassword(secret);
-    if (digest.isEmpty() || digest != read.storedDigest) {
-        wipe(secret);
+Session::Outcome Session::checkAndTakeOver(Opening&& opening, QByteArray& password)
+{
+    const QString warning =
+        opening.read.status == KeyRingReadResult::Status::Damaged ? opening.read.message : QString();
+    const QByteArray digest = hashPassword(password);
+    if (digest.isEmpty() || digest != opening.read.storedDigest) {
+        wipe(password);
         return incorrectPassword(warning);
     }
-    Outcome outcome = takeOver(userName, secret, digest, std::move(read), file, std::move(lock));
-    wipe(secret);
+    Outcome outcome = takeOver(opening.userName, password, digest, std::move(opening.read), opening.path,
+                               std::move(opening.lock));
+    wipe(password);
     if (outcome.succeeded())
         outcome.warning = warning;
     return outcome;
@@ -104,35 +147,73 @@ Session::Outcome Session::createUser(const QString& userName, const QString& pas
     const QString fileName = keyRingFileName(userName);
     if (fileName.isEmpty())
         return refused(noFileNameMessage(userName));
+    if (const QString refusal = userNameRefusal(userName); !refusal.isEmpty())
+        return refused(refusal);
     const QString file = path(fileName);
-    if (QFileInfo::exists(file))
+    if (QFileInfo::exists(file) || QFileInfo(file).isSymLink())
         return refused(userExistsMessage(fileName));
+    if (const QString refusal = masterPasswordRefusal(password); !refusal.isEmpty())
+        return refused(refusal);
     QByteArray secret = toCodePage(password);
-    if (secret.isEmpty())
-        return refused(emptyMasterPasswordMessage());
-    if (secret.size() > maximumMasterPasswordLength)
-        return refused(longMasterPasswordMessage());
 
     auto lock = std::make_unique<KeyRingLock>(file);
     if (!lock->tryLock())
         return refused(lock->refusal());
+    // The name is listed first: a key ring nobody is listed for would block the name for good, while a listed
+    // user without one gets it at the first login.
     QString error;
-    if (!createKeyRing(file, secret, &error))
+    if (!listUser(userName, fileName, &error)) {
+        wipe(secret);
         return refused(error);
-    if (!appendUser(path(QString::fromLatin1(userListFileName)), userName, &error)) {
-        QFile::remove(file); // a key ring nobody is listed for would block the name for good
+    }
+    if (!createKeyRing(file, secret, &error)) {
+        wipe(secret);
         return refused(error);
     }
 
     KeyRingReadResult read = readKeyRing(file, fileName);
-    if (!read.usable())
+    if (!read.usable()) {
+        wipe(secret);
         return refused(read.message, tessaryTitle, read.mustEnd());
+    }
     const QByteArray digest = hashPassword(secret);
-    if (digest != read.storedDigest)
+    if (digest != read.storedDigest) {
+        wipe(secret);
         return refused(passwordMismatchMessage(), {}, true);
+    }
     Outcome outcome = takeOver(userName, secret, digest, std::move(read), file, std::move(lock));
     wipe(secret);
     return outcome;
+}
+
+bool Session::listUser(const QString& userName, const QString& fileName, QString* error)
+{
+    const QString listPath = path(QString::fromLatin1(userListFileName));
+    // The list is rewritten whole, so two programs adding users at once take turns.
+    KeyRingLock listLock(listPath);
+    if (!listLock.tryLock(std::chrono::seconds(5))) {
+        if (error)
+            *error = listLock.refusal();
+        return false;
+    }
+    QByteArray list;
+    QString reason;
+    if (readRegularFile(listPath, userListSizeLimit, list, reason) == FileReadStatus::Failed) {
+        if (error)
+            *error = QStringLiteral("Cannot write %1: %2").arg(listPath, reason);
+        return false;
+    }
+    const QStringList listed = parseUserList(list, std::numeric_limits<int>::max());
+    for (const QString& name : listed) {
+        if (name == userName)
+            return true; // listed by a creation that stopped before its key ring was made
+        if (keyRingFileName(name).compare(fileName, Qt::CaseInsensitive) == 0) {
+            if (error)
+                *error = userExistsMessage(fileName);
+            return false;
+        }
+    }
+    return appendUser(listPath, userName, error);
 }
 
 Session::Outcome Session::takeOver(const QString& userName, const QByteArray& password, const QByteArray& digest,
@@ -203,6 +284,34 @@ QString noFileNameMessage(const QString& userName)
     return QStringLiteral("The user name \"%1\" holds no letter, digit, \"-\", \"_\" or \"~\" to name a key ring file "
                           "after.")
         .arg(userName);
+}
+
+QString userNameRefusal(const QString& userName)
+{
+    // The user list quotes each name on a line of its own and does not escape a quote.
+    for (const QChar c : userName) {
+        if (c == QLatin1Char('"') || c.category() == QChar::Other_Control)
+            return QStringLiteral("A user name may not hold a double quote, a line break or another control "
+                                  "character.");
+    }
+    if (!fitsCodePage(userName))
+        return QStringLiteral("The user name holds characters the user list cannot store.");
+    if (keyRingFileName(userName).compare(QLatin1String(exportFileName), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("The user name %1 would share its key ring with the export file %2; choose another.")
+            .arg(userName, QLatin1String(exportFileName));
+    return {};
+}
+
+QString masterPasswordRefusal(const QString& password)
+{
+    if (password.isEmpty())
+        return emptyMasterPasswordMessage();
+    if (!fitsCodePage(password))
+        return QStringLiteral("The master password holds characters a key ring cannot store; use letters, digits "
+                              "and the punctuation of Western European languages.");
+    if (toCodePage(password).size() > maximumMasterPasswordLength)
+        return longMasterPasswordMessage();
+    return {};
 }
 
 QString passwordMismatchMessage()

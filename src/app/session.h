@@ -39,6 +39,17 @@ public:
         bool succeeded() const { return status == Status::LoggedIn || status == Status::AlreadyLoggedIn; }
     };
 
+    // The first half of a login, before any password is asked for: the user's key ring locked (LockMode::Hold)
+    // and read once.
+    struct Opening
+    {
+        QString userName;
+        QString fileName; // as the user knows it, "alice.keyRing"
+        QString path;
+        std::unique_ptr<KeyRingLock> lock;
+        KeyRingReadResult read;
+    };
+
     explicit Session(QString dataDirectory);
     ~Session();
     Session(const Session&) = delete;
@@ -60,7 +71,15 @@ public:
     // logged in before and takes over.
     Outcome login(const QString& userName, const QString& password, LockMode mode = LockMode::Hold);
 
-    // A new user: an empty key ring for the password, the name appended to the user list, then logged in.
+    // A login in two steps, for a caller that looks at the file before it asks for the password. open() refuses a
+    // name with no key ring file name, a key ring locked by another program and a file that is missing or no key
+    // ring (a damaged one is read, with its warning in read.message); it creates no file.
+    Outcome open(const QString& userName, LockMode mode, Opening& opening);
+    Outcome login(Opening&& opening, const QString& password);
+
+    // A new user: the name appended to the user list, then an empty key ring for the password, then logged in.
+    // An interruption between the two leaves a listed user whose first login makes the key ring; the same name
+    // given again finishes what was begun.
     Outcome createUser(const QString& userName, const QString& password);
 
     // Writes the key ring to the user's file (keeping a damaged original as "<file>.bak" first).
@@ -69,6 +88,10 @@ public:
     bool exportKeyRing(QString* error = nullptr);
 
 private:
+    Outcome lockAndRead(const QString& userName, LockMode mode, bool createMissing, const QByteArray& password,
+                        Opening& opening);
+    Outcome checkAndTakeOver(Opening&& opening, QByteArray& password);
+    bool listUser(const QString& userName, const QString& fileName, QString* error);
     Outcome takeOver(const QString& userName, const QByteArray& password, const QByteArray& digest,
                      KeyRingReadResult&& read, const QString& path, std::unique_ptr<KeyRingLock> lock);
 
@@ -84,5 +107,8 @@ QString incorrectPasswordMessage();
 QString userExistsMessage(const QString& fileName);
 QString noFileNameMessage(const QString& userName);
 QString passwordMismatchMessage();
+// Why a name cannot be a new user's, or empty when it can.
+QString userNameRefusal(const QString& userName);
+QString masterPasswordRefusal(const QString& password);
 
 } // namespace tessary

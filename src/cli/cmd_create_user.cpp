@@ -22,9 +22,10 @@ int createUserCommand(const Invocation& invocation, Console& console)
         console.err(userExistsMessage(fileName));
         return failed;
     }
-    // The user list holds the name in the code page; a '?' in place of a character would misname the user.
-    if (!storableText(console, QStringLiteral("user name"), userName))
+    if (const QString refusal = userNameRefusal(userName); !refusal.isEmpty()) {
+        console.err(refusal);
         return failed;
+    }
 
     QString password = console.readSecret(QStringLiteral("Master password for the new user: "));
     if (console.inputIsTerminal() && !password.isEmpty()) {

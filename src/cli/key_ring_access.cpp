@@ -12,36 +12,25 @@ KeyRingAccess::KeyRingAccess(const QString& directory, Console& console) : m_con
 
 int KeyRingAccess::open(const QString& userName, Mode mode)
 {
-    const QString fileName = keyRingFileName(userName);
-    if (fileName.isEmpty()) {
-        m_console.err(noFileNameMessage(userName));
+    // The file is locked (for a write) and read once, and a wrong file reported, before the password is asked for;
+    // nothing here creates a missing key ring.
+    Session::Opening opening;
+    const Session::Outcome opened =
+        m_session.open(userName, mode == Mode::Write ? Session::LockMode::Hold : Session::LockMode::None, opening);
+    if (!opened.succeeded()) {
+        m_console.err(opened.message);
         return failed;
     }
-    const QString path = m_session.path(fileName);
-    // Checked before the password is asked for; it also keeps the login from creating a missing key ring.
-    const KeyRingReadResult read = readKeyRing(path, fileName);
-    if (!read.usable()) {
-        m_console.err(read.message);
-        return failed;
-    }
-    if (read.status == KeyRingReadResult::Status::Damaged) {
-        m_console.err(read.message);
+    if (opening.read.status == KeyRingReadResult::Status::Damaged) {
+        m_console.err(opening.read.message);
         if (mode == Mode::Write) {
-            m_console.err(damagedRefusalMessage(fileName));
-            return failed;
-        }
-    }
-    if (mode == Mode::Write) {
-        KeyRingLock probe(path);
-        if (!probe.tryLock()) {
-            m_console.err(probe.refusal());
+            m_console.err(damagedRefusalMessage(opening.fileName));
             return failed;
         }
     }
 
     QString password = m_console.readSecret(QStringLiteral("Master password: "));
-    const Session::Outcome outcome =
-        m_session.login(userName, password, mode == Mode::Write ? Session::LockMode::Hold : Session::LockMode::None);
+    const Session::Outcome outcome = m_session.login(std::move(opening), password);
     wipe(password);
     if (!outcome.succeeded()) {
         m_console.err(outcome.message);

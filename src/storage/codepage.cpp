@@ -49,4 +49,9 @@ QString fromCodePage(QByteArrayView bytes)
     return text;
 }
 
+bool fitsCodePage(QStringView text)
+{
+    return fromCodePage(toCodePage(text)) == text;
+}
+
 } // namespace tessary

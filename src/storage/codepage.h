@@ -13,5 +13,7 @@ namespace tessary {
 // One byte per character; a character the code page cannot hold becomes '?'.
 QByteArray toCodePage(QStringView text);
 QString fromCodePage(QByteArrayView bytes);
+// True when every character of the text has a byte of its own, so that nothing would turn into '?'.
+bool fitsCodePage(QStringView text);
 
 } // namespace tessary

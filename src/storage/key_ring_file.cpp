@@ -1,10 +1,9 @@
 #include "storage/key_ring_file.h"
 
 #include "crypto/password_hash.h"
+#include "storage/file_io.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QtEndian>
 
 #include <bit>
@@ -175,19 +174,24 @@ KeyRingReadResult parseKeyRing(QByteArrayView data, const QString& fileName)
 KeyRingReadResult readKeyRing(const QString& fileName, const QString& shownName)
 {
     const QString name = shownName.isEmpty() ? fileName : shownName;
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QByteArray bytes;
+    QString reason;
+    switch (readRegularFile(fileName, keyRingSizeLimit, bytes, reason)) {
+    case FileReadStatus::Ok:
+        return parseKeyRing(bytes, name);
+    case FileReadStatus::Missing:
+        break;
+    case FileReadStatus::Failed: {
         KeyRingReadResult result;
-        if (QFileInfo::exists(fileName) && !QFileInfo(fileName).isDir()) {
-            result.status = KeyRingReadResult::Status::Unreadable;
-            result.message = QStringLiteral("Cannot read %1: %2").arg(name, file.errorString());
-        } else {
-            result.status = KeyRingReadResult::Status::NotKeyRing;
-            result.message = notKeyRingMessage(name);
-        }
+        result.status = KeyRingReadResult::Status::Unreadable;
+        result.message = QStringLiteral("Cannot read %1: %2").arg(name, reason);
         return result;
     }
-    return parseKeyRing(file.readAll(), name);
+    }
+    KeyRingReadResult result;
+    result.status = KeyRingReadResult::Status::NotKeyRing;
+    result.message = notKeyRingMessage(name);
+    return result;
 }
 
 QByteArray serializeKeyRing(const KeyTable& table, QByteArrayView storedDigest, const MasterSecret& secret,
@@ -226,15 +230,9 @@ QByteArray serializeKeyRing(const KeyTable& table, QByteArrayView storedDigest, 
 
 bool writeKeyRingBytes(const QString& fileName, const QByteArray& bytes, QString* error)
 {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(error, QStringLiteral("Cannot write %1: %2").arg(fileName, file.errorString()));
-    if (!file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
-        file.write(bytes) != bytes.size() || !file.commit()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
+    QString reason;
+    if (!replaceFile(fileName, bytes, reason))
         return fail(error, QStringLiteral("Cannot write %1: %2").arg(fileName, reason));
-    }
     return true;
 }
 
@@ -261,12 +259,14 @@ bool saveKeyRing(KeyRing& ring, const MasterSecret& secret, QString* error)
     const QByteArray bytes = serializeKeyRing(ring.table, ring.storedDigest, secret, error);
     if (bytes.isEmpty())
         return false;
-    if (ring.readDamaged && QFileInfo::exists(ring.fileName)) {
+    if (ring.readDamaged) {
         const QString backup = ring.fileName + QStringLiteral(".bak");
-        QFile::remove(backup);
-        if (!QFile::copy(ring.fileName, backup))
-            return fail(error, QStringLiteral("Cannot keep a copy of the damaged %1 as %2; nothing was saved.")
-                                   .arg(ring.fileName, backup));
+        QByteArray original;
+        QString reason;
+        const FileReadStatus read = readRegularFile(ring.fileName, keyRingSizeLimit, original, reason);
+        if (read == FileReadStatus::Failed || (read == FileReadStatus::Ok && !replaceFile(backup, original, reason)))
+            return fail(error, QStringLiteral("Cannot keep a copy of the damaged %1 as %2 (%3); nothing was saved.")
+                                   .arg(ring.fileName, backup, reason));
     }
     if (!writeKeyRingBytes(ring.fileName, bytes, error))
         return false;

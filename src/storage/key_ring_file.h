@@ -13,6 +13,9 @@ inline constexpr QByteArrayView keyRingMagic = "TESSARYv0.1A";
 inline constexpr QByteArrayView keyRingReserved = "****************";
 inline constexpr QByteArrayView keyRingTrailer = "Abracadabra --- The lights went out.";
 inline constexpr qsizetype keyRingFieldLimit = 0xFFFF; // a field's length is stored in 16 bits
+// The largest key ring there can be: 255 records of 42 bytes and five fields at the limit, and the fixed parts.
+// Anything longer holds nothing a reader would look at, so it is refused before it is read.
+inline constexpr qint64 keyRingSizeLimit = 12 + 16 + 2 + 255 * (42 + 5 * keyRingFieldLimit) + 16 + 36;
 // Longest master password whose field key texts (password, digest, chain digest, tag) still fit RC4's 256 bytes.
 inline constexpr qsizetype maximumMasterPasswordLength = 216;
 
@@ -28,7 +31,7 @@ struct KeyRingReadResult
         Damaged,        // the records read are kept; work goes on after the message
         NotKeyRing,     // wrong magic, or a missing, empty or short file: the program ends after the message
         TooManyEntries, // a count above 255: the program ends after the message
-        Unreadable,     // the file exists but the system would not read it
+        Unreadable,     // the file exists but is no regular file, is too large, or the system would not read it
     };
 
     Status status = Status::Ok;
@@ -50,8 +53,8 @@ KeyRingReadResult readKeyRing(const QString& fileName, const QString& shownName 
 QByteArray serializeKeyRing(const KeyTable& table, QByteArrayView storedDigest, const MasterSecret& secret,
                             QString* error = nullptr);
 
-// Replaces the file atomically: the old file stays whole unless the new one was written in full. New files are
-// readable and writable by their owner only.
+// Replaces the file atomically: the old file stays whole unless the new one reached the disk in full. The file is
+// readable and writable by its owner only.
 bool writeKeyRingBytes(const QString& fileName, const QByteArray& bytes, QString* error = nullptr);
 bool writeKeyRing(const QString& fileName, const KeyTable& table, QByteArrayView storedDigest,
                   const MasterSecret& secret, QString* error = nullptr);
@@ -70,7 +73,7 @@ struct KeyRing
 };
 
 // writeKeyRing of the key ring to its own file; the first save over a damaged file first copies the original to
-// "<file>.bak".
+// "<file>.bak" (owner read and write only, as the key ring).
 bool saveKeyRing(KeyRing& ring, const MasterSecret& secret, QString* error = nullptr);
 
 QString notKeyRingMessage(const QString& fileName);

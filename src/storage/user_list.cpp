@@ -1,9 +1,7 @@
 #include "storage/user_list.h"
 
 #include "storage/codepage.h"
-
-#include <QFile>
-#include <QFileInfo>
+#include "storage/file_io.h"
 
 namespace tessary {
 
@@ -64,27 +62,36 @@ QStringList parseUserList(QByteArrayView data, int maximum)
 
 QStringList readUserList(const QString& path, int maximum, QString* error)
 {
-    if (!QFileInfo(path).isFile())
+    QByteArray bytes;
+    QString reason;
+    switch (readRegularFile(path, userListSizeLimit, bytes, reason)) {
+    case FileReadStatus::Ok:
+        return parseUserList(bytes, maximum);
+    case FileReadStatus::Missing:
         return {};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = QStringLiteral("Cannot read %1: %2").arg(path, file.errorString());
-        return {};
+    case FileReadStatus::Failed:
+        break;
     }
-    return parseUserList(file.readAll(), maximum);
+    if (error)
+        *error = QStringLiteral("Cannot read %1: %2").arg(path, reason);
+    return {};
 }
 
 bool appendUser(const QString& path, const QString& userName, QString* error)
 {
-    QFile file(path);
-    const QByteArray line = '"' + toCodePage(userName) + "\"\r\n";
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || file.write(line) != line.size() || !file.flush()) {
-        if (error)
-            *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
-        return false;
+    QByteArray list;
+    QString reason;
+    bool written = readRegularFile(path, userListSizeLimit, list, reason) != FileReadStatus::Failed;
+    if (written) {
+        // A list whose last line has no end (written by hand, or torn by an older program) gets one first.
+        if (!list.isEmpty() && !isLineEnd(list.back()))
+            list.append("\r\n");
+        list.append('"' + toCodePage(userName) + "\"\r\n");
+        written = replaceFile(path, list, reason);
     }
-    return true;
+    if (!written && error)
+        *error = QStringLiteral("Cannot write %1: %2").arg(path, reason);
+    return written;
 }
 
 } // namespace tessary

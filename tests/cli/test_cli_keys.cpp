@@ -103,7 +103,7 @@ void TestCliKeys::createUser_data()
                                           << noFileNameMessage(QStringLiteral("!!!"));
     QTest::newRow("name outside the code page")
         << QString() << QStringLiteral("Bob Кофе") << QByteArray("x\n")
-        << QStringLiteral("The user name holds characters a key ring cannot store. Nothing was written.");
+        << QStringLiteral("The user name holds characters the user list cannot store.");
     QTest::newRow("empty password") << QString() << QStringLiteral("Bob") << QByteArray("\n")
                                     << emptyMasterPasswordMessage();
     QTest::newRow("no input at all") << QString() << QStringLiteral("Bob") << QByteArray()
