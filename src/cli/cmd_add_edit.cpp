@@ -11,8 +11,7 @@ namespace tessary::cli {
 
 namespace {
 
-// The limits of the wizard's and the properties window's text boxes.
-constexpr qsizetype keyNameLimit = 255;
+// The limit of the wizard's and the properties window's notes box.
 constexpr qsizetype notesLimit = 255;
 
 struct FieldOptions

@@ -8,6 +8,15 @@
 
 namespace tessary::cli {
 
+namespace {
+
+PasswordOutput passwordOutput(const Invocation& invocation)
+{
+    return invocation.hasFlag(QStringLiteral("--show-password")) ? PasswordOutput::Shown : PasswordOutput::Hidden;
+}
+
+} // namespace
+
 int lsCommand(const Invocation& invocation, Console& console)
 {
     KeyRingAccess access(invocation.directory, console);
@@ -17,14 +26,13 @@ int lsCommand(const Invocation& invocation, Console& console)
     if (invocation.hasFlag(QStringLiteral("--json"))) {
         QJsonArray keys;
         for (int s = 1; s <= table.keyCount(); ++s)
-            keys.append(keyJson(table.slot(s)));
+            keys.append(keyJson(table.slot(s), passwordOutput(invocation)));
         console.writeOut(QJsonDocument(keys).toJson(QJsonDocument::Indented));
         return done;
     }
-    QString lines;
+    // A line at a time: a key ring of long fields would otherwise be held twice more as text.
     for (int s = 1; s <= table.keyCount(); ++s)
-        lines += keyListLine(table.slot(s)) + QLatin1Char('\n');
-    console.writeOut(lines.toUtf8());
+        console.out(keyListLine(table.slot(s)));
     return done;
 }
 
@@ -37,10 +45,10 @@ int showCommand(const Invocation& invocation, Console& console)
         return status;
     const KeyRecord& record = access.table().slot(slot);
     if (invocation.hasFlag(QStringLiteral("--json"))) {
-        console.writeOut(QJsonDocument(keyJson(record)).toJson(QJsonDocument::Indented));
+        console.writeOut(QJsonDocument(keyJson(record, passwordOutput(invocation))).toJson(QJsonDocument::Indented));
         return done;
     }
-    for (const QString& line : keyFieldLines(record))
+    for (const QString& line : keyFieldLines(record, passwordOutput(invocation)))
         console.out(line);
     return done;
 }

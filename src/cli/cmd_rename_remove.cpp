@@ -6,7 +6,7 @@ namespace tessary::cli {
 
 int renameCommand(const Invocation& invocation, Console& console)
 {
-    const auto newName = storableText(console, QStringLiteral("new key name"), invocation.arguments.at(2));
+    const auto newName = storableText(console, QStringLiteral("new key name"), invocation.arguments.at(2), keyNameLimit);
     if (!newName)
         return failed;
     KeyRingAccess access(invocation.directory, console);

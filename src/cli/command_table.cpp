@@ -12,7 +12,7 @@ namespace tessary::cli {
 namespace {
 
 const QStringList keyFields{QStringLiteral("--username"), QStringLiteral("--url"), QStringLiteral("--notes")};
-const QStringList json{QStringLiteral("--json")};
+const QStringList keyOutput{QStringLiteral("--json"), QStringLiteral("--show-password")};
 
 } // namespace
 
@@ -21,8 +21,8 @@ const QList<CommandEntry>& commandTable()
     static const QList<CommandEntry> table{
         {{QStringLiteral("users"), 0, 0, {}, {}}, usersCommand},
         {{QStringLiteral("create-user"), 1, 1, {}, {}}, createUserCommand},
-        {{QStringLiteral("ls"), 1, 1, {}, json}, lsCommand},
-        {{QStringLiteral("show"), 2, 2, {}, json}, showCommand},
+        {{QStringLiteral("ls"), 1, 1, {}, keyOutput}, lsCommand},
+        {{QStringLiteral("show"), 2, 2, {}, keyOutput}, showCommand},
         {{QStringLiteral("add"), 2, 2, keyFields, {}}, addCommand},
         {{QStringLiteral("edit"), 2, 2, keyFields, {}}, editCommand},
         {{QStringLiteral("rename"), 3, 3, {}, {}}, renameCommand},

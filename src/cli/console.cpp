@@ -2,6 +2,8 @@
 
 #include "crypto/wipe.h"
 
+#include <csignal>
+#include <iterator>
 #include <memory>
 
 #include <termios.h>
@@ -11,7 +13,20 @@ namespace tessary::cli {
 
 namespace {
 
-// Turns the terminal's echo off for as long as it lives.
+// What a signal's handler needs to give the terminal its echo back.
+int echoFd = -1;
+termios echoSaved{};
+constexpr int endingSignals[] = {SIGINT, SIGTERM, SIGQUIT, SIGHUP};
+
+extern "C" void restoreEchoAndEnd(int number)
+{
+    ::tcsetattr(echoFd, TCSANOW, &echoSaved);
+    ::signal(number, SIG_DFL);
+    ::raise(number); // delivered when the handler returns, with the default action
+}
+
+// Turns the terminal's echo off for as long as it lives; a signal that ends the program meanwhile turns it back on
+// first, so the shell is not left typing blind.
 class EchoOff
 {
 public:
@@ -19,6 +34,14 @@ public:
     {
         if (tcgetattr(m_fd, &m_saved) != 0)
             return;
+        echoFd = m_fd;
+        echoSaved = m_saved;
+        struct sigaction action = {};
+        action.sa_handler = restoreEchoAndEnd;
+        sigemptyset(&action.sa_mask);
+        for (std::size_t i = 0; i < std::size(endingSignals); ++i)
+            ::sigaction(endingSignals[i], &action, &m_previous[i]);
+        m_handlersSet = true;
         termios quiet = m_saved;
         quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
         m_active = tcsetattr(m_fd, TCSAFLUSH, &quiet) == 0;
@@ -27,6 +50,10 @@ public:
     {
         if (m_active)
             tcsetattr(m_fd, TCSAFLUSH, &m_saved);
+        if (m_handlersSet) {
+            for (std::size_t i = 0; i < std::size(endingSignals); ++i)
+                ::sigaction(endingSignals[i], &m_previous[i], nullptr);
+        }
     }
     EchoOff(const EchoOff&) = delete;
     EchoOff& operator=(const EchoOff&) = delete;
@@ -34,6 +61,8 @@ public:
 private:
     int m_fd;
     termios m_saved{};
+    struct sigaction m_previous[std::size(endingSignals)] = {};
+    bool m_handlersSet = false;
     bool m_active = false;
 };
 

@@ -12,59 +12,73 @@ namespace {
 
 QString text(const QByteArray& bytes)
 {
-    return fromCodePage(bytes);
-}
-
-QString oneLine(QString field)
-{
-    for (QChar& c : field) {
-        if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
-            c = QLatin1Char(' ');
-    }
-    return field;
+    return printable(fromCodePage(bytes));
 }
 
 } // namespace
 
+QString printable(const QString& text)
+{
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar c : text) {
+        if (c.category() != QChar::Other_Control) {
+            shown.append(c);
+        } else if (c == QLatin1Char('\t')) {
+            shown.append(QLatin1String("\\t"));
+        } else if (c == QLatin1Char('\n')) {
+            shown.append(QLatin1String("\\n"));
+        } else if (c == QLatin1Char('\r')) {
+            shown.append(QLatin1String("\\r"));
+        } else {
+            shown.append(QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0')));
+        }
+    }
+    return shown;
+}
+
 QString keyListLine(const KeyRecord& record)
 {
-    const QStringList fields{oneLine(text(record.name)), oneLine(text(record.url)), oneLine(text(record.userName)),
-                             creationStamp(record)};
+    const QStringList fields{text(record.name), text(record.url), text(record.userName), creationStamp(record)};
     return fields.join(QLatin1Char('\t'));
 }
 
-QStringList keyFieldLines(const KeyRecord& record)
+QStringList keyFieldLines(const KeyRecord& record, PasswordOutput password)
 {
-    const qsizetype nul = record.password.indexOf('\0');
-    const QByteArray password = nul < 0 ? record.password : record.password.left(nul);
-    return {
+    QStringList lines{
         QStringLiteral("Keyname: ") + text(record.name),
         QStringLiteral("Username: ") + text(record.userName),
         QStringLiteral("URL: ") + text(record.url),
         QStringLiteral("Created: ") + creationStamp(record),
-        QStringLiteral("Password: ") + text(password),
-        QStringLiteral("Key Description: ") + text(record.description),
     };
+    if (password == PasswordOutput::Shown) {
+        const qsizetype nul = record.password.indexOf('\0');
+        lines.append(QStringLiteral("Password: ") + text(nul < 0 ? record.password : record.password.left(nul)));
+    }
+    lines.append(QStringLiteral("Key Description: ") + text(record.description));
+    return lines;
 }
 
-QJsonObject keyJson(const KeyRecord& record)
+QJsonObject keyJson(const KeyRecord& record, PasswordOutput password)
 {
     const QDate date = fromOleDate(record.dateCreated);
     const QTime time = fromOleTime(record.timeCreated);
     const QJsonValue created = date.isValid() && time.isValid()
                                    ? QJsonValue(QDateTime(date, time).toString(Qt::ISODate))
                                    : QJsonValue(QJsonValue::Null);
-    return QJsonObject{
-        {QStringLiteral("name"), text(record.name)},
-        {QStringLiteral("userName"), text(record.userName)},
-        {QStringLiteral("url"), text(record.url)},
-        {QStringLiteral("description"), text(record.description)},
-        {QStringLiteral("password"), text(record.password)},
+    QJsonObject key{
+        {QStringLiteral("name"), fromCodePage(record.name)},
+        {QStringLiteral("userName"), fromCodePage(record.userName)},
+        {QStringLiteral("url"), fromCodePage(record.url)},
+        {QStringLiteral("description"), fromCodePage(record.description)},
         {QStringLiteral("dateCreated"), record.dateCreated},
         {QStringLiteral("timeCreated"), record.timeCreated},
         {QStringLiteral("created"), created},
         {QStringLiteral("salt"), QString::fromLatin1(record.salt.toHex())},
     };
+    if (password == PasswordOutput::Shown)
+        key.insert(QStringLiteral("password"), fromCodePage(record.password));
+    return key;
 }
 
 } // namespace tessary::cli

@@ -9,6 +9,9 @@
 
 namespace tessary::cli {
 
+// The limit of the wizard's and the properties window's key name box.
+inline constexpr qsizetype keyNameLimit = 255;
+
 // A command's way into a user's key ring, in the order that reports a wrong file at once: the file's structure,
 // then (for a write) its lock, then the master password, then the login through the session.
 class KeyRingAccess

@@ -1,3 +1,4 @@
+#include "app/core_dumps.h"
 #include "cli/commands.h"
 
 #include <QCoreApplication>
@@ -5,6 +6,7 @@
 
 int main(int argc, char* argv[])
 {
+    tessary::disableCoreDumps();
     // Arguments are UTF-8 whatever the locale says; taken before Qt looks at them.
     QStringList arguments;
     for (int i = 1; i < argc; ++i)

@@ -3,8 +3,6 @@
 #include <QSocketNotifier>
 
 #include <csignal>
-#include <sys/prctl.h>
-#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -22,13 +20,6 @@ extern "C" void onTerminationSignal(int number)
 }
 
 } // namespace
-
-void disableCoreDumps()
-{
-    const rlimit none{0, 0};
-    ::setrlimit(RLIMIT_CORE, &none);
-    ::prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
-}
 
 TerminationWatcher::TerminationWatcher(QObject* parent) : QObject(parent)
 {

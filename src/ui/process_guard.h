@@ -1,13 +1,12 @@
 #pragma once
 
+#include "app/core_dumps.h"
+
 #include <QObject>
 
 class QSocketNotifier;
 
 namespace tessary {
-
-// A core dump would hold the master password and the deciphered keys.
-void disableCoreDumps();
 
 // Turns SIGTERM, SIGHUP and SIGINT (a desktop logging out, a closed terminal, Ctrl+C) into a signal on the event
 // loop, so the program shuts down as it does from its menus and saves what it holds. One instance per process.

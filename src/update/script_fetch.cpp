@@ -27,7 +27,8 @@ ScriptFetch::ScriptFetch(QObject* parent) : QObject(parent), m_network(new QNetw
 {
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, [this] {
-        fail(QStringLiteral("The update server did not answer within %1 seconds.").arg(static_cast<double>(m_timeout.count()) / 1000.0));
+        fail(QStringLiteral("The update server sent nothing for %1 seconds; the transfer was stopped.")
+                 .arg(static_cast<double>(m_timeout.count()) / 1000.0));
     });
 }
 
@@ -77,6 +78,10 @@ void ScriptFetch::start(const QUrl& url)
             fail(tooLargeMessage());
     });
     connect(m_reply, &QNetworkReply::readyRead, this, &ScriptFetch::onReadyRead);
+    // The time-out counts silence, not the whole transfer: a slow server that keeps sending is waited for (the
+    // size limit still ends an endless one).
+    for (const auto progress : {&QNetworkReply::downloadProgress, &QNetworkReply::uploadProgress})
+        connect(m_reply, progress, this, [this] { m_timer.start(m_timeout); });
     connect(m_reply, &QNetworkReply::finished, this, &ScriptFetch::onFinished);
     m_timer.start(m_timeout);
 }

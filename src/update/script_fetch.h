@@ -27,6 +27,7 @@ public:
     explicit ScriptFetch(QObject* parent = nullptr);
     ~ScriptFetch() override;
 
+    // How long the server may stay silent before the transfer is given up.
     void setTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
 
     void start(const QUrl& url);

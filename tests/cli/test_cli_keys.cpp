@@ -145,7 +145,8 @@ void TestCliKeys::crlfEndsTheLine()
 {
     QCOMPARE(cli({QStringLiteral("create-user"), QStringLiteral("Ann")}, "pw\r\n").exitCode, 0);
     QCOMPARE(cli({QStringLiteral("add"), QStringLiteral("Ann"), QStringLiteral("Mail")}, "pw\nkey\r\n").exitCode, 0);
-    const CliRun run = cli({QStringLiteral("show"), QStringLiteral("Ann"), QStringLiteral("Mail")}, "pw\n");
+    const CliRun run =
+        cli({QStringLiteral("show"), QStringLiteral("Ann"), QStringLiteral("Mail"), QStringLiteral("--show-password")}, "pw\n");
     QCOMPARE(run.exitCode, 0);
     QVERIFY2(run.out.contains("\nPassword: key\n"), run.out.constData());
 }
@@ -173,14 +174,16 @@ void TestCliKeys::addListShow()
                           line(QStringLiteral("Café\tHTTPS://bank\t\t") + stamp(stored.slot(2))));
     QVERIFY(run.err.isEmpty());
 
-    run = cli({QStringLiteral("show"), QStringLiteral("Ann"), QStringLiteral("Mail")}, "pw\n");
+    run = cli({QStringLiteral("show"), QStringLiteral("Ann"), QStringLiteral("Mail"), QStringLiteral("--show-password")}, "pw\n");
     QCOMPARE(run.exitCode, 0);
+    // The line break in the notes is shown escaped, so each field stays one line.
     QCOMPARE(run.out, line(QStringLiteral("Keyname: Mail")) + line(QStringLiteral("Username: ann")) +
                           line(QStringLiteral("URL: http://example.com")) +
                           line(QStringLiteral("Created: ") + stamp(stored.slot(1))) +
-                          line(QStringLiteral("Password: keypw")) + line(QStringLiteral("Key Description: two\nlines")));
+                          line(QStringLiteral("Password: keypw")) + line(QStringLiteral("Key Description: two\\nlines")));
 
-    run = cli({QStringLiteral("show"), QStringLiteral("Ann"), QStringLiteral("Café"), QStringLiteral("--json")}, "pw\n");
+    run = cli({QStringLiteral("show"), QStringLiteral("Ann"), QStringLiteral("Café"), QStringLiteral("--json"), QStringLiteral("--show-password")},
+              "pw\n");
     QCOMPARE(run.exitCode, 0);
     const QJsonObject key = QJsonDocument::fromJson(run.out).object();
     const KeyRecord& cafe = stored.slot(2);
@@ -198,7 +201,7 @@ void TestCliKeys::addListShow()
     QCOMPARE(key.value(QStringLiteral("salt")).toString(), QString::fromLatin1(cafe.salt.toHex()));
     QVERIFY(QRegularExpression(QStringLiteral("^[0-9a-f]{32}$")).match(key.value(QStringLiteral("salt")).toString()).hasMatch());
 
-    run = cli({QStringLiteral("ls"), QStringLiteral("Ann"), QStringLiteral("--json")}, "pw\n");
+    run = cli({QStringLiteral("ls"), QStringLiteral("Ann"), QStringLiteral("--json"), QStringLiteral("--show-password")}, "pw\n");
     QCOMPARE(run.exitCode, 0);
     const QJsonArray keys = QJsonDocument::fromJson(run.out).array();
     QCOMPARE(keys.size(), 2);
@@ -306,7 +309,8 @@ void TestCliKeys::editChangesOnlyGivenFields()
                      "pw\n");
     QCOMPARE(run.exitCode, 0);
     QVERIFY(run.err.isEmpty());
-    run = cli({QStringLiteral("show"), QStringLiteral("Ann"), QStringLiteral("Mail"), QStringLiteral("--json")}, "pw\n");
+    run = cli({QStringLiteral("show"), QStringLiteral("Ann"), QStringLiteral("Mail"), QStringLiteral("--json"), QStringLiteral("--show-password")},
+              "pw\n");
     const QJsonObject key = QJsonDocument::fromJson(run.out).object();
     // The properties window stores a URL as typed: no "http://" is put in front.
     QCOMPARE(key.value(QStringLiteral("url")).toString(), QStringLiteral("mail.example"));
@@ -322,7 +326,7 @@ void TestCliKeys::renameKeepsTheKey()
                  "pw\n")
                  .exitCode,
              0);
-    CliRun run = cli({QStringLiteral("show"), QStringLiteral("Ann"), QStringLiteral("Post")}, "pw\n");
+    CliRun run = cli({QStringLiteral("show"), QStringLiteral("Ann"), QStringLiteral("Post"), QStringLiteral("--show-password")}, "pw\n");
     QCOMPARE(run.exitCode, 0);
     QVERIFY(run.out.contains("\nPassword: mail\n"));
     run = cli({QStringLiteral("ls"), QStringLiteral("Ann")}, "pw\n");

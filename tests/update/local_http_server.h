@@ -4,6 +4,7 @@
 #include <QHostAddress>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QUrl>
 
 // An HTTP server on 127.0.0.1 for the update check's tests: it answers every request with one canned response
@@ -35,6 +36,12 @@ public:
         m_response = head + "\r\n" + body;
     }
     void keepSilent() { m_silent = true; }
+    // Sends the response in `pieces` parts, one every `interval`: slow, but never silent for long.
+    void trickle(int pieces, std::chrono::milliseconds interval)
+    {
+        m_pieces = pieces;
+        m_interval = interval;
+    }
 
     const QList<QByteArray>& requestLines() const { return m_requestLines; }
 
@@ -49,14 +56,30 @@ private:
                 return;
             m_requestLines.append(request.left(request.indexOf("\r\n")));
             m_received.remove(socket);
-            socket->write(m_response);
-            socket->disconnectFromHost();
+            if (m_pieces <= 1) {
+                socket->write(m_response);
+                socket->disconnectFromHost();
+                return;
+            }
+            auto* timer = new QTimer(socket);
+            const qsizetype piece = (m_response.size() + m_pieces - 1) / m_pieces;
+            QObject::connect(timer, &QTimer::timeout, socket, [this, socket, timer, piece, sent = qsizetype(0)]() mutable {
+                socket->write(m_response.mid(sent, piece));
+                sent += piece;
+                if (sent >= m_response.size()) {
+                    timer->stop();
+                    socket->disconnectFromHost();
+                }
+            });
+            timer->start(m_interval);
         });
     }
 
     QTcpServer m_server;
     QByteArray m_response;
     bool m_silent = false;
+    int m_pieces = 1;
+    std::chrono::milliseconds m_interval{0};
     QHash<QTcpSocket*, QByteArray> m_received;
     QList<QByteArray> m_requestLines;
 };

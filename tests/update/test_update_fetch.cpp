@@ -46,6 +46,7 @@ private slots:
     void oversizedResponseIsStopped_data();
     void oversizedResponseIsStopped();
     void silentServerTimesOut();
+    void slowServerIsWaitedFor();
     void onlyHttpAddresses();
 };
 
@@ -144,7 +145,19 @@ void TestUpdateFetch::silentServerTimesOut()
     server.keepSilent();
     const Fetched fetched = fetchFrom(server.url(), std::chrono::milliseconds(300));
     QVERIFY(!fetched.ok);
-    QCOMPARE(fetched.error, QStringLiteral("The update server did not answer within 0.3 seconds."));
+    QCOMPARE(fetched.error, QStringLiteral("The update server sent nothing for 0.3 seconds; the transfer was stopped."));
+}
+
+void TestUpdateFetch::slowServerIsWaitedFor()
+{
+    // Twelve pieces 60 ms apart take longer than the time-out, but the server is never silent that long.
+    LocalHttpServer server;
+    const QByteArray body(600, 'y');
+    server.respond(body);
+    server.trickle(12, std::chrono::milliseconds(60));
+    const Fetched fetched = fetchFrom(server.url(), std::chrono::milliseconds(400));
+    QVERIFY2(fetched.ok, qPrintable(fetched.error));
+    QCOMPARE(fetched.body, body);
 }
 
 void TestUpdateFetch::onlyHttpAddresses()
