@@ -1,5 +1,6 @@
 #include "crypto/key_cipher.h"
 #include "storage/key_ring_file.h"
+#include "small_disk.h"
 
 #include <QtTest>
 
@@ -186,38 +187,6 @@ public:
 
 private:
     mode_t m_old;
-};
-
-// Makes writes past `limit` bytes fail with EFBIG instead of killing the process, until it goes out of scope.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t limit)
-    {
-        struct sigaction ignore = {};
-        ignore.sa_handler = SIG_IGN;
-        sigemptyset(&ignore.sa_mask);
-        m_active = ::sigaction(SIGXFSZ, &ignore, &m_oldAction) == 0 && ::getrlimit(RLIMIT_FSIZE, &m_old) == 0;
-        if (m_active) {
-            rlimit lower = m_old;
-            lower.rlim_cur = limit;
-            m_active = ::setrlimit(RLIMIT_FSIZE, &lower) == 0;
-        }
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &m_old);
-        ::sigaction(SIGXFSZ, &m_oldAction, nullptr);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-    bool active() const { return m_active; }
-
-private:
-    rlimit m_old = {};
-    struct sigaction m_oldAction = {};
-    bool m_active = false;
 };
 
 } // namespace

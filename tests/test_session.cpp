@@ -5,6 +5,7 @@
 #include "storage/user_list.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
@@ -216,6 +217,58 @@ private slots:
         QTest::newRow("no file name") << "..." << "x"
                                       << "The user name \"...\" holds no letter, digit, \"-\", \"_\" or \"~\" to name a "
                                          "key ring file after.";
+        // The user list quotes names unescaped, one a line: these would list other names than the one typed.
+        const QString listBreaker = QStringLiteral("A user name may not hold a double quote, a line break or another "
+                                                   "control character.");
+        QTest::newRow("quote") << "x\"y" << "x" << listBreaker;
+        QTest::newRow("line break into another name") << "x\"\r\n\"evil" << "x" << listBreaker;
+        QTest::newRow("line feed") << "x\ny" << "x" << listBreaker;
+        QTest::newRow("escape") << "x\x1b[2Jy" << "x" << listBreaker;
+        QTest::newRow("outside the code page") << QStringLiteral("\u03a9mega") << "x"
+                                               << "The user name holds characters the user list cannot store.";
+        // Its key ring would be the export file, which any user's Export overwrites.
+        for (const char* name : {"tessary", "TESSARY", "Tes Sary!"})
+            QTest::addRow("export file: %s", name)
+                << QString::fromLatin1(name) << "x"
+                << QStringLiteral("The user name %1 would share its key ring with the export file tessary.keyRing; "
+                                  "choose another.")
+                       .arg(QString::fromLatin1(name));
+        QTest::newRow("password outside the code page")
+            << "Newcomer" << QStringLiteral("\u043f\u0430\u0440\u043e\u043b\u044c")
+            << "The master password holds characters a key ring cannot store; use letters, digits and the "
+               "punctuation of Western European languages.";
+    }
+
+    void aPasswordOutsideTheCodePageOpensNothing()
+    {
+        // Six Cyrillic letters would have been six '?', the password of this user.
+        QVERIFY(Session(m_dir->path()).createUser(QStringLiteral("ivan"), QStringLiteral("??????")).succeeded());
+        Session session(m_dir->path());
+        const auto outcome =
+            session.login(QStringLiteral("ivan"), QStringLiteral("\u043f\u0430\u0440\u043e\u043b\u044c"));
+        QCOMPARE(outcome.status, Session::Outcome::Status::IncorrectPassword);
+        QVERIFY(!session.isLoggedIn());
+        QVERIFY(session.login(QStringLiteral("ivan"), QStringLiteral("??????")).succeeded());
+    }
+
+    void anInterruptedNewUserIsFinishedByTheSameName()
+    {
+        // Listed, but stopped before its key ring was made.
+        const QString list = m_dir->filePath(QStringLiteral("Tessary.UserList"));
+        QVERIFY(appendUser(list, QStringLiteral("dora")));
+        {
+            Session session(m_dir->path());
+            QVERIFY(session.createUser(QStringLiteral("dora"), QStringLiteral("pw")).succeeded());
+        }
+        QCOMPARE(readUserList(list), QStringList{QStringLiteral("dora")});
+        QVERIFY(Session(m_dir->path()).login(QStringLiteral("dora"), QStringLiteral("pw")).succeeded());
+
+        // Another name for the same file is still someone else's.
+        QVERIFY(appendUser(list, QStringLiteral("eve")));
+        const auto outcome = Session(m_dir->path()).createUser(QStringLiteral("e.v.e"), QStringLiteral("pw"));
+        QCOMPARE(outcome.message, QStringLiteral("User already exists! (eve.keyRing)"));
+        QVERIFY(!QFileInfo::exists(m_dir->filePath(QStringLiteral("eve.keyRing"))));
+        QCOMPARE(readUserList(list).size(), 2);
     }
 
     void newUserRefusals()
