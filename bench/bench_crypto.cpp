@@ -1,6 +1,6 @@
 // The costs of a login and a save beside reference loops that do the same work the way the file format was first
 // computed: the master password digested twice per login, each record's five field keys built from scratch.
-#include "crypto/key_cipher.h"
+#include "storage/key_cipher.h"
 #include "crypto/md2.h"
 #include "crypto/password_hash.h"
 #include "crypto/random.h"

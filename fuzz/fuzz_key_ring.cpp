@@ -1,6 +1,6 @@
 // Any bytes given to the key ring reader: no read outside the input, no crash, and whatever it accepts comes back
 // unchanged through a decipher, a write and a second read.
-#include "crypto/key_cipher.h"
+#include "storage/key_cipher.h"
 #include "storage/key_ring_file.h"
 
 #include <cstdlib>

@@ -7,6 +7,7 @@ packages=(
     nettle-dev
     libbenchmark-dev
     clang libclang-rt-dev
+    hyperfine
     xvfb xauth fonts-dejavu-core
     qt6-qpa-plugins libx11-dev
 )

@@ -1,4 +1,4 @@
-#include "crypto/key_cipher.h"
+#include "storage/key_cipher.h"
 #include "storage/key_record.h"
 #include "storage/key_table.h"
 

@@ -1,4 +1,4 @@
-#include "crypto/key_cipher.h"
+#include "storage/key_cipher.h"
 #include "storage/key_ring_file.h"
 #include "small_disk.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "crypto/key_cipher.h"
+#include "storage/key_cipher.h"
 #include "storage/key_table.h"
 
 #include <QString>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/key_ring_lock.h"
-#include "crypto/key_cipher.h"
+#include "storage/key_cipher.h"
 #include "storage/key_ring_file.h"
 
 #include <QString>

@@ -1,7 +1,6 @@
 #include "crypto/random.h"
 
 #include "crypto/md2.h"
-#include "storage/key_record.h"
 
 #include <QRandomGenerator>
 

@@ -7,6 +7,7 @@ namespace tessary {
 // The 62 characters random texts are made of; the digits run 1 to 9, then 0.
 inline constexpr char randomAlphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ1234567890";
 inline constexpr int randomAlphabetSize = sizeof(randomAlphabet) - 1;
+inline constexpr qsizetype saltSize = 16;
 
 // The alphabet's character for a fraction r in [0, 1): position Int(62 r).
 char randomCharacterAt(double r);

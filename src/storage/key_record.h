@@ -1,10 +1,10 @@
 #pragma once
 
+#include "crypto/random.h"
+
 #include <QByteArray>
 
 namespace tessary {
-
-inline constexpr qsizetype saltSize = 16;
 
 // One stored key. Text fields hold code-page bytes: clear while the key browser shows them, enciphered on disk
 // and between reading a key ring and deciphering it. The field order is the order on disk.

@@ -1,4 +1,4 @@
-#include "crypto/key_cipher.h"
+#include "storage/key_cipher.h"
 
 #include "crypto/md2.h"
 #include "crypto/rc4.h"
