@@ -1,3 +1,4 @@
+#include "crypto/password_hash.h"
 #include "storage/key_cipher.h"
 #include "storage/key_record.h"
 #include "storage/key_table.h"
@@ -32,6 +33,8 @@ private slots:
     void everyByteValueSurvives();
     void emptyTableUnchanged();
     void tableCryptsSlotsInUseOnly();
+    void unlockOnTwoCoresMatchesTheReference_data();
+    void unlockOnTwoCoresMatchesTheReference();
 };
 
 namespace {
@@ -314,6 +317,43 @@ void TestKeyCipher::tableCryptsSlotsInUseOnly()
     }
     compareFields(table->slot(4), leftover);
     compareFields(table->slot(KeyTable::capacity), leftover);
+}
+
+void TestKeyCipher::unlockOnTwoCoresMatchesTheReference_data()
+{
+    QTest::addColumn<int>("keys");
+    QTest::addColumn<QByteArray>("typed");
+    QTest::newRow("full table") << KeyTable::capacity << QByteArray("Correct horse 42");
+    QTest::newRow("one key") << 1 << QByteArray("Correct horse 42");
+    QTest::newRow("no key") << 0 << QByteArray("Correct horse 42");
+    QTest::newRow("full table, wrong password") << KeyTable::capacity << QByteArray("Correct horse 43");
+    QTest::newRow("empty password") << 3 << QByteArray();
+}
+
+void TestKeyCipher::unlockOnTwoCoresMatchesTheReference()
+{
+    QFETCH(int, keys);
+    QFETCH(QByteArray, typed);
+    const QByteArray password("Correct horse 42");
+    const MasterSecret secret{password, hashPassword(password)};
+    auto enciphered = std::make_unique<KeyTable>();
+    for (int i = 0; i < keys; ++i) {
+        KeyRecord record = ordinaryRecord(QByteArray::number(1000000 + i).repeated(3).left(16));
+        record.name += QByteArray::number(i);
+        QVERIFY(enciphered->appendRecord(referenceCrypt(record, secret)));
+    }
+    auto table = std::make_unique<KeyTable>(*enciphered);
+
+    const QByteArray digest = unlockKeyTable(*table, typed, secret.key);
+    QCOMPARE(digest, hashPassword(typed));
+    const bool right = typed == password;
+    for (int slot = 1; slot <= keys; ++slot) {
+        compareFields(table->slot(slot), right ? referenceCrypt(enciphered->slot(slot), secret) : enciphered->slot(slot));
+        if (QTest::currentTestFailed()) {
+            qInfo("in slot %d", slot);
+            return;
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TestKeyCipher)

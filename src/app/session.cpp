@@ -129,7 +129,7 @@ Session::Outcome Session::checkAndTakeOver(Opening&& opening, QByteArray& passwo
 {
     const QString warning =
         opening.read.status == KeyRingReadResult::Status::Damaged ? opening.read.message : QString();
-    const QByteArray digest = hashPassword(password);
+    const QByteArray digest = unlockKeyTable(opening.read.table, password, opening.read.storedDigest);
     if (digest.isEmpty() || digest != opening.read.storedDigest) {
         wipe(password);
         return incorrectPassword(warning);
@@ -176,7 +176,7 @@ Session::Outcome Session::createUser(const QString& userName, const QString& pas
         wipe(secret);
         return refused(read.message, tessaryTitle, read.mustEnd());
     }
-    const QByteArray digest = hashPassword(secret);
+    const QByteArray digest = unlockKeyTable(read.table, secret, read.storedDigest);
     if (digest != read.storedDigest) {
         wipe(secret);
         return refused(passwordMismatchMessage(), {}, true);
@@ -231,7 +231,6 @@ Session::Outcome Session::takeOver(const QString& userName, const QByteArray& pa
     m_ring.storedDigest = std::move(read.storedDigest);
     m_ring.table = std::move(read.table);
     m_ring.readDamaged = read.status == KeyRingReadResult::Status::Damaged;
-    cryptKeyTable(m_ring.table, m_secret);
     m_lock = std::move(lock);
     m_loggedIn = true;
 

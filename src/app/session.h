@@ -92,6 +92,7 @@ private:
                         Opening& opening);
     Outcome checkAndTakeOver(Opening&& opening, QByteArray& password);
     bool listUser(const QString& userName, const QString& fileName, QString* error);
+    // Makes the deciphered key ring of `read` the logged-in one, after saving the one logged in before.
     Outcome takeOver(const QString& userName, const QByteArray& password, const QByteArray& digest,
                      KeyRingReadResult&& read, const QString& path, std::unique_ptr<KeyRingLock> lock);
 

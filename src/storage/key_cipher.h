@@ -1,6 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
+
+#include <array>
+#include <cstdint>
 
 namespace tessary {
 
@@ -14,11 +18,22 @@ struct MasterSecret
     QByteArray key;
 };
 
+// The five digests a record's field keys take, one a field, chained from its salt. They depend on the salt alone.
+using FieldChain = std::array<std::array<std::uint8_t, 16>, 5>;
+FieldChain fieldChain(QByteArrayView salt);
+
 // Enciphers or deciphers (RC4 is its own inverse) the five text fields of one record in place. The salt and the
 // dates are left alone.
 void cryptKeyRecord(KeyRecord& record, const MasterSecret& secret);
+void cryptKeyRecord(KeyRecord& record, const MasterSecret& secret, const FieldChain& chain);
 
 // cryptKeyRecord over slots 1 to keyCount.
 void cryptKeyTable(KeyTable& table, const MasterSecret& secret);
+
+// A login's work on two cores: the password's digest here while another thread computes the records' salt
+// chains (the two threads share what is left of the chains once the digest is done), then, when the digest is the
+// stored one, the table deciphered in place. Returns the digest (empty for an empty password); the table is left
+// as it was when the digest differs from `storedDigest`.
+QByteArray unlockKeyTable(KeyTable& table, QByteArrayView password, QByteArrayView storedDigest);
 
 } // namespace tessary
