@@ -1,9 +1,9 @@
 #include "cli/commands.h"
 
+#include "storage/file_io.h"
 #include "storage/key_ring_file.h"
 
 #include <QDir>
-#include <QFile>
 #include <QtEndian>
 
 namespace tessary::cli {
@@ -32,13 +32,18 @@ QString negativeCountMessage(int count)
 int checkCommand(const Invocation& invocation, Console& console)
 {
     const QString& shownName = invocation.arguments.at(0);
-    QFile file(QDir(invocation.directory).filePath(shownName));
-    if (!file.open(QIODevice::ReadOnly)) {
-        const KeyRingReadResult unread = readKeyRing(file.fileName(), shownName);
-        console.err(unread.message);
+    QByteArray data;
+    QString reason;
+    switch (readRegularFile(QDir(invocation.directory).filePath(shownName), keyRingSizeLimit, data, reason)) {
+    case FileReadStatus::Ok:
+        break;
+    case FileReadStatus::Missing:
+        console.err(notKeyRingMessage(shownName));
+        return failed;
+    case FileReadStatus::Failed:
+        console.err(QStringLiteral("Cannot read %1: %2").arg(shownName, reason));
         return failed;
     }
-    const QByteArray data = file.readAll();
     const KeyRingReadResult read = parseKeyRing(data, shownName);
 
     console.out(QStringLiteral("File: %1 (%2 bytes)").arg(shownName).arg(data.size()));

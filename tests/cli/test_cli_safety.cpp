@@ -113,9 +113,13 @@ private slots:
     {
         QTemporaryDir dir;
         QVERIFY(::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("Ann.keyRing"))).constData(), 0600) == 0);
-        CliRun run = cliIn(dir.path(), {QStringLiteral("ls"), QStringLiteral("Ann")}, "pw\n");
-        QCOMPARE(run.exitCode, 1);
-        QVERIFY2(run.err.startsWith("Cannot read Ann.keyRing: "), run.err.constData());
+        for (const QStringList& arguments : {QStringList{QStringLiteral("ls"), QStringLiteral("Ann")},
+                                             QStringList{QStringLiteral("check"), QStringLiteral("Ann.keyRing")}}) {
+            const CliRun run = cliIn(dir.path(), arguments, "pw\n");
+            QCOMPARE(run.exitCode, 1);
+            QVERIFY2(run.err.startsWith("Cannot read Ann.keyRing: "), run.err.constData());
+        }
+        CliRun run;
 
         QVERIFY(::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("Tessary.UserList"))).constData(), 0600) == 0);
         run = cliIn(dir.path(), {QStringLiteral("create-user"), QStringLiteral("Bob")}, "pw\n");
