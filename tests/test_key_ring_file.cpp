@@ -595,6 +595,20 @@ void TestKeyRingFile::everyTruncation()
     QCOMPARE(read.table.keyCount(), wholeRecords);
     for (int s = 1; s <= wholeRecords; ++s)
         QCOMPARE(read.table.slot(s), sampleRecord(s));
+
+    // The file reader, which parses as it reads, finds the same.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Bob.keyRing"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(data) == data.size());
+    file.close();
+    const KeyRingReadResult fromFile = readKeyRing(path, QStringLiteral("Bob.keyRing"));
+    QCOMPARE(fromFile.status, read.status);
+    QCOMPARE(fromFile.message, read.message);
+    QCOMPARE(fromFile.storedDigest, read.storedDigest);
+    QCOMPARE(fromFile.table.keyCount(), wholeRecords);
+    for (int s = 1; s <= wholeRecords; ++s)
+        QCOMPARE(fromFile.table.slot(s), sampleRecord(s));
 }
 
 void TestKeyRingFile::missingOrEmptyFile_data()

@@ -74,19 +74,24 @@ QString replacedPath(const QString& path)
 
 } // namespace
 
-FileReadStatus readRegularFile(const QString& path, qint64 maximumSize, QByteArray& bytes, QString& reason)
+RegularFile::~RegularFile()
 {
-    bytes.clear();
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+FileReadStatus RegularFile::open(const QString& path, qint64 maximumSize, QString& reason)
+{
     // Non-blocking, so that a FIFO with no writer cannot hold the open.
-    Descriptor fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (!fd.valid()) {
+    m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (m_fd < 0) {
         if (errno == ENOENT)
             return FileReadStatus::Missing;
         reason = systemReason(errno);
         return FileReadStatus::Failed;
     }
     struct stat status = {};
-    if (::fstat(fd.get(), &status) != 0) {
+    if (::fstat(m_fd, &status) != 0) {
         reason = systemReason(errno);
         return FileReadStatus::Failed;
     }
@@ -100,30 +105,52 @@ FileReadStatus readRegularFile(const QString& path, qint64 maximumSize, QByteArr
                      .arg(maximumSize);
         return FileReadStatus::Failed;
     }
+    m_size = status.st_size;
+    return FileReadStatus::Ok;
+}
 
-    // One byte more than the size says, so that a file still growing is noticed.
-    bytes = QByteArray(static_cast<qsizetype>(status.st_size) + 1, Qt::Uninitialized);
-    qsizetype length = 0;
-    for (;;) {
-        if (length == bytes.size()) {
-            if (bytes.size() > maximumSize) {
-                bytes.clear();
-                reason = QStringLiteral("File too large (at most %1 bytes are expected)").arg(maximumSize);
-                return FileReadStatus::Failed;
-            }
-            bytes.resize(std::min<qsizetype>(bytes.size() * 2, maximumSize + 1));
-        }
-        const ssize_t got = ::read(fd.get(), bytes.data() + length, static_cast<size_t>(bytes.size() - length));
+qsizetype RegularFile::read(char* data, qsizetype length, QString& reason)
+{
+    qsizetype done = 0;
+    while (done < length) {
+        const ssize_t got = ::read(m_fd, data + done, static_cast<size_t>(length - done));
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0) {
             reason = systemReason(errno);
-            bytes.clear();
-            return FileReadStatus::Failed;
+            return -1;
         }
         if (got == 0)
             break;
+        done += got;
+    }
+    return done;
+}
+
+FileReadStatus readRegularFile(const QString& path, qint64 maximumSize, QByteArray& bytes, QString& reason)
+{
+    bytes.clear();
+    RegularFile file;
+    if (const FileReadStatus status = file.open(path, maximumSize, reason); status != FileReadStatus::Ok)
+        return status;
+    // One byte more than the size says, so that a file that grew since is noticed.
+    qsizetype length = 0;
+    bytes = QByteArray(std::min<qint64>(maximumSize, file.size()) + 1, Qt::Uninitialized);
+    for (;;) {
+        const qsizetype got = file.read(bytes.data() + length, bytes.size() - length, reason);
+        if (got < 0) {
+            bytes.clear();
+            return FileReadStatus::Failed;
+        }
         length += got;
+        if (length < bytes.size())
+            break;
+        if (length > maximumSize) {
+            reason = QStringLiteral("File too large (at most %1 bytes are expected)").arg(maximumSize);
+            bytes.clear();
+            return FileReadStatus::Failed;
+        }
+        bytes.resize(std::min<qsizetype>(2 * bytes.size(), maximumSize + 1));
     }
     bytes.truncate(length);
     return FileReadStatus::Ok;

@@ -12,6 +12,28 @@ enum class FileReadStatus {
     Failed,  // `reason` says why
 };
 
+// An open regular file for reading, closed when it goes out of scope. A FIFO, a device or a directory is refused
+// without blocking on it, and so is a file larger than `maximumSize`.
+class RegularFile
+{
+public:
+    RegularFile() = default;
+    ~RegularFile();
+    RegularFile(const RegularFile&) = delete;
+    RegularFile& operator=(const RegularFile&) = delete;
+
+    FileReadStatus open(const QString& path, qint64 maximumSize, QString& reason);
+    int descriptor() const { return m_fd; }
+    qint64 size() const { return m_size; }
+
+    // Reads up to `length` bytes, fewer only at the end of the file; -1 (with `reason` set) on an error.
+    qsizetype read(char* data, qsizetype length, QString& reason);
+
+private:
+    int m_fd = -1;
+    qint64 m_size = 0;
+};
+
 // Reads a whole regular file. A FIFO, a device or a directory is refused without blocking on it, and so is a file
 // larger than `maximumSize`, before any of it is read. `reason` is the system's or our own short wording.
 FileReadStatus readRegularFile(const QString& path, qint64 maximumSize, QByteArray& bytes, QString& reason);

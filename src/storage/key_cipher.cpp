@@ -30,12 +30,13 @@ const std::array<Field, 5> fields{{
     {&KeyRecord::url, "URL"},
 }};
 
-// Computes the chains of slots 1 to chains.size(), taking the next slot not yet taken, so that several threads
-// can share the work.
-void computeChains(const KeyTable& table, std::vector<FieldChain>& chains, std::atomic<int>& next)
+// Runs work(i) for every i below `count`, each taken by whichever thread comes first, so that several threads can
+// share the work.
+template <class Work>
+void takeTurns(int count, std::atomic<int>& next, const Work& work)
 {
-    for (int i = next++; i < static_cast<int>(chains.size()); i = next++)
-        chains[static_cast<std::size_t>(i)] = fieldChain(table.slot(i + 1).salt);
+    for (int i = next++; i < count; i = next++)
+        work(i);
 }
 
 } // namespace
@@ -76,19 +77,27 @@ void cryptKeyTable(KeyTable& table, const MasterSecret& secret)
 
 QByteArray unlockKeyTable(KeyTable& table, QByteArrayView password, QByteArrayView storedDigest)
 {
-    std::vector<FieldChain> chains(static_cast<std::size_t>(table.keyCount()));
-    std::atomic<int> next{0};
+    const int count = table.keyCount();
+    std::vector<FieldChain> chains(static_cast<std::size_t>(count));
+    const auto chain = [&](int i) { chains[static_cast<std::size_t>(i)] = fieldChain(table.slot(i + 1).salt); };
+    std::atomic<int> nextChain{0};
     QByteArray digest;
     {
-        std::jthread helper([&] { computeChains(table, chains, next); });
+        std::jthread helper([&] { takeTurns(count, nextChain, chain); });
         digest = hashPassword(password);
-        computeChains(table, chains, next);
+        takeTurns(count, nextChain, chain);
     }
     if (digest.isEmpty() || digest != storedDigest)
         return digest;
+
+    // Large key rings are mostly their fields' bytes: the two threads share the deciphering too.
     MasterSecret secret{password.toByteArray(), digest};
-    for (int slot = 1; slot <= table.keyCount(); ++slot)
-        cryptKeyRecord(table.slot(slot), secret, chains[static_cast<std::size_t>(slot - 1)]);
+    const auto decipher = [&](int i) { cryptKeyRecord(table.slot(i + 1), secret, chains[static_cast<std::size_t>(i)]); };
+    std::atomic<int> nextRecord{0};
+    {
+        std::jthread helper([&] { takeTurns(count, nextRecord, decipher); });
+        takeTurns(count, nextRecord, decipher);
+    }
     wipe(secret.password);
     return digest;
 }
