@@ -6,6 +6,8 @@
 
 #include <QDateTime>
 
+#include <algorithm>
+
 namespace tessary::cli {
 
 namespace {
@@ -19,10 +21,13 @@ QString text(const QByteArray& bytes)
 
 QString printable(const QString& text)
 {
+    const auto isControl = [](QChar c) { return c.category() == QChar::Other_Control; };
+    if (std::none_of(text.cbegin(), text.cend(), isControl))
+        return text;
     QString shown;
     shown.reserve(text.size());
     for (const QChar c : text) {
-        if (c.category() != QChar::Other_Control) {
+        if (!isControl(c)) {
             shown.append(c);
         } else if (c == QLatin1Char('\t')) {
             shown.append(QLatin1String("\\t"));
