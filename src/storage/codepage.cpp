@@ -2,6 +2,7 @@
 
 #include <QList>
 
+#include <algorithm>
 #include <array>
 
 namespace tessary {
@@ -36,6 +37,13 @@ QByteArray toCodePage(QStringView text)
     for (const char32_t c : text.toUcs4())
         bytes.append(toByte(c));
     return bytes;
+}
+
+bool fitsCodePage(QStringView text)
+{
+    const QList<uint> characters = text.toUcs4();
+    return std::all_of(characters.begin(), characters.end(),
+                       [](char32_t c) { return c == U'?' || toByte(c) != '?'; });
 }
 
 QString fromCodePage(QByteArrayView bytes)

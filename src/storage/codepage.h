@@ -13,5 +13,7 @@ namespace tessary {
 // One byte per character; a character the code page cannot hold becomes '?'.
 QByteArray toCodePage(QStringView text);
 QString fromCodePage(QByteArrayView bytes);
+// Whether every character of `text` has a byte of its own, so it reads back unchanged (no '?' stands in).
+bool fitsCodePage(QStringView text);
 
 } // namespace tessary
