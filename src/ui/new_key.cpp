@@ -2,14 +2,11 @@
 
 #include "analysis/crack_time.h"
 #include "analysis/new_key.h"
-#include "analysis/strength_meter.h"
 #include "app/session.h"
-#include "crypto/random.h"
 #include "crypto/wipe.h"
 #include "storage/codepage.h"
 #include "ui/key_table_model.h"
 #include "ui/message_box.h"
-#include "ui/meter_bar.h"
 #include "ui/report_area.h"
 
 #include <QApplication>
@@ -20,8 +17,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QRandomGenerator>
-#include <QSettings>
+#include <QRegularExpression>
 #include <QStackedWidget>
 
 namespace tessary {
@@ -29,18 +25,6 @@ namespace tessary {
 namespace {
 
 constexpr qsizetype maximumNotesLength = 255;
-
-QString settingName()
-{
-    return QStringLiteral("HidePasswordBreakdown");
-}
-
-// The settings store's section for the program's one option.
-struct SettingsSection
-{
-    QSettings settings{QStringLiteral("Tessary"), QStringLiteral("Tessary")};
-    SettingsSection() { settings.beginGroup(QStringLiteral("Settings")); }
-};
 
 // The busy cursor while the timing loops hold the window, restored however the check ends.
 struct BusyCursor
@@ -75,8 +59,10 @@ NewKey::NewKey(Session& session, KeyTableModel& model, QWidget* owner)
     connect(m_keyDescription, &QPlainTextEdit::textChanged, this, &NewKey::limitDescription);
     for (QWidget* field : {static_cast<QWidget*>(m_keyName), static_cast<QWidget*>(m_passwordBox),
                            static_cast<QWidget*>(m_keyUsername), static_cast<QWidget*>(m_keyURL),
-                           static_cast<QWidget*>(m_keyDescription)})
+                           static_cast<QWidget*>(m_keyDescription), static_cast<QWidget*>(m_command1)})
         field->installEventFilter(this);
+    for (QPushButton* button : findChildren<QPushButton*>(QRegularExpression(QStringLiteral("^cmdNav_"))))
+        button->installEventFilter(this);
     Form_Load();
 }
 
@@ -88,10 +74,8 @@ NewKey::~NewKey()
 void NewKey::Form_Load()
 {
     m_passwordWizard->setCurrentIndex(NewKeyWalk::Welcome);
-    SettingsSection section;
-    m_check1->setChecked(!breakdownHidden(section.settings.value(settingName(), QStringLiteral("1")).toString()));
     // The difficulty score's letter-pair table is all zero and nothing fills it, so there is nothing to clear.
-    Check1_Click();
+    loadBreakdownSetting();
     showWalk();
 }
 
@@ -254,6 +238,9 @@ void NewKey::done(int result)
 {
     wipeSecrets();
     QDialog::done(result);
+    // Where no window manager hands the focus back, the key browser takes it again itself.
+    if (parentWidget() && parentWidget()->isVisible())
+        parentWidget()->activateWindow();
 }
 
 void NewKey::closeEvent(QCloseEvent* event)
@@ -279,6 +266,11 @@ bool NewKey::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress) {
         const auto& key = static_cast<const QKeyEvent&>(*event);
+        if (isEnter(key) && qobject_cast<QPushButton*>(watched)) {
+            // Enter presses the focused button, as Space does.
+            static_cast<QPushButton*>(watched)->click();
+            return true;
+        }
         if (isEnter(key)) {
             enterKey(watched, key);
             // The notes take their line break as any multi-line box does; the other fields have none to take.
@@ -304,51 +296,6 @@ void NewKey::enterKey(QObject* field, const QKeyEvent& key)
         m_next->setFocus();
         cmdNav_Click(Next);
     }
-}
-
-void NewKey::PasswordBox_Change()
-{
-    if (m_passwordBoxLocked)
-        return;
-    QByteArray text = toCodePage(m_passwordBox->text());
-    MeterScores scores = meterScores(text);
-    if (m_check1->isChecked()) {
-        DrawBar(m_picture2, scores.length);
-        DrawBar(m_picture1, scores.variety);
-        DrawBar(m_picture3, scores.difficulty);
-    }
-    DrawBar(m_totalScore, scores.total);
-    m_walk.passwordChanged(text.isEmpty());
-    wipe(text);
-    showWalk();
-}
-
-void NewKey::DrawBar(MeterBar* bar, std::int16_t& value)
-{
-    bar->DrawBar(value);
-}
-
-void NewKey::Check1_Click()
-{
-    const bool shown = m_check1->isChecked();
-    SettingsSection section;
-    section.settings.setValue(settingName(), shown ? QStringLiteral("0") : QStringLiteral("1"));
-    m_breakdownIndicator->setVisible(shown);
-    PasswordBox_Change();
-}
-
-void NewKey::GarblePasswordBox()
-{
-    m_passwordBoxLocked = true;
-    m_passwordBox->setText({});
-    QString garble;
-    const int length = passwordGarbleLength(QRandomGenerator::global()->generateDouble());
-    garble.reserve(length);
-    for (int i = 0; i < length; ++i)
-        garble.append(QLatin1Char(randomCharacter()));
-    m_passwordBox->setText(garble);
-    m_passwordBox->setText({});
-    m_passwordBoxLocked = false;
 }
 
 void NewKey::Command1_Click()
@@ -379,6 +326,7 @@ void NewKey::Command1_Click()
     m_reportArea->picture()->setReport(report);
     m_walk.setChecking(false);
     showWalk();
+    m_command1->setFocus(); // it lost the focus while it was disabled
 }
 
 void NewKey::limitDescription()

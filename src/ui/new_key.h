@@ -81,6 +81,8 @@ private:
     QWidget* buttonStrip();
 
     void Form_Load();
+    // In new_key_meter.cpp.
+    void loadBreakdownSetting();
     void next();
     void back();
     void help();

@@ -257,8 +257,8 @@ QWidget* NewKey::buttonStrip()
     auto add = [this, strip, buttons](int index, const QString& text) {
         auto* button = new QPushButton(text, strip);
         button->setObjectName(QStringLiteral("cmdNav_%1").arg(index));
-        // Enter on a focused button presses it; Enter in a field does what that field says, never a default.
-        button->setAutoDefault(true);
+        // No default button: Enter in a field does what that field says (on a button it presses that button).
+        button->setAutoDefault(false);
         connect(button, &QPushButton::clicked, this, [this, index] { cmdNav_Click(index); });
         buttons->addWidget(button);
         return button;

@@ -72,22 +72,16 @@ private slots:
                                                << Focus::KeyName;
         QTest::newRow("name typed") << QByteArray("xk") << 1 << true << true << false << Effect::None
                                     << Focus::KeyName;
-        QTest::newRow("name made a duplicate") << QByteArray("xkd") << 1 << true << false << false << Effect::None
-                                               << Focus::KeyName;
         QTest::newRow("Next refused without a name")
             << QByteArray("xx") << 1 << true << false << false << Effect::Ignored << Focus::Unchanged;
         QTest::newRow("password page") << QByteArray("xkn") << 2 << true << false << false << Effect::None
                                        << Focus::PasswordBox;
         QTest::newRow("password typed") << QByteArray("xknt") << 2 << true << true << false << Effect::None
                                         << Focus::PasswordBox;
-        QTest::newRow("password emptied again")
-            << QByteArray("xkntc") << 2 << true << false << false << Effect::None << Focus::PasswordBox;
         QTest::newRow("Next refused without a password")
             << QByteArray("xknn") << 2 << true << false << false << Effect::Ignored << Focus::Unchanged;
         QTest::newRow("analysis page") << QByteArray("xkntn") << 3 << true << true << false << Effect::TakePassword
                                        << Focus::NextButton;
-        QTest::newRow("typing elsewhere leaves Next alone")
-            << QByteArray("xkntnc") << 3 << true << true << false << Effect::TakePassword << Focus::NextButton;
         QTest::newRow("account page") << QByteArray("xkntnn") << 4 << true << true << false << Effect::None
                                       << Focus::KeyUsername;
         QTest::newRow("closing page") << QByteArray("xkntnnn") << 5 << true << true << true << Effect::None
@@ -98,8 +92,6 @@ private slots:
             << QByteArray("xkntnnnnnb") << 6 << true << true << false << Effect::Ignored << Focus::Unchanged;
         QTest::newRow("back to the account page")
             << QByteArray("xkntnnnb") << 4 << true << true << false << Effect::None << Focus::KeyUsername;
-        QTest::newRow("back to the analysis page")
-            << QByteArray("xkntnnb") << 3 << true << true << false << Effect::None << Focus::NextButton;
         QTest::newRow("back to the password page: typed again")
             << QByteArray("xkntnb") << 2 << true << false << false << Effect::None << Focus::PasswordBox;
         QTest::newRow("back to the name page") << QByteArray("xkntb") << 1 << true << true << false
@@ -108,8 +100,6 @@ private slots:
             << QByteArray("xknte") << 1 << true << false << false << Effect::DropPassword << Focus::KeyName;
         QTest::newRow("back to the welcome page")
             << QByteArray("xkb") << 0 << false << true << false << Effect::None << Focus::Unchanged;
-        QTest::newRow("Back refused on the welcome page")
-            << QByteArray("xkbb") << 0 << false << true << false << Effect::Ignored << Focus::Unchanged;
         QTest::newRow("on again keeps the name") << QByteArray("xkbn") << 1 << true << true << false << Effect::None
                                                  << Focus::KeyName;
         QTest::newRow("there and back twice") << QByteArray("xkntnbtnnbbtnn") << 4 << true << true << false
@@ -204,23 +194,6 @@ private slots:
     void storedNotesBreakLinesWithCarriageReturns()
     {
         QCOMPARE(storedNotes(QStringLiteral("one\ntwo\n")), QStringLiteral("one\r\ntwo\r\n"));
-    }
-
-    void garbleLength_data()
-    {
-        QTest::addColumn<double>("r");
-        QTest::addColumn<int>("length");
-        QTest::newRow("0") << 0.0 << 255;
-        QTest::newRow("just below 0.01") << 0.0099 << 255;
-        QTest::newRow("0.01") << 0.01 << 256;
-        QTest::newRow("just below 1") << 0.999999 << 354;
-    }
-
-    void garbleLength()
-    {
-        QFETCH(double, r);
-        QFETCH(int, length);
-        QCOMPARE(passwordGarbleLength(r), length);
     }
 };
 
