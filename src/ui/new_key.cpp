@@ -24,6 +24,17 @@ namespace tessary {
 
 namespace {
 
+// The first character of `text` the key ring's code page has no byte for.
+QString firstUnstorable(const QString& text)
+{
+    for (const char32_t c : text.toUcs4()) {
+        const QString character = QString::fromUcs4(&c, 1);
+        if (!fitsCodePage(character))
+            return character;
+    }
+    return {};
+}
+
 constexpr qsizetype maximumNotesLength = 255;
 
 // The busy cursor while the timing loops hold the window, restored however the check ends.
@@ -77,6 +88,7 @@ void NewKey::Form_Load()
     // The difficulty score's letter-pair table is all zero and nothing fills it, so there is nothing to clear.
     loadBreakdownSetting();
     showWalk();
+    m_next->setFocus();
 }
 
 void NewKey::cmdNav_Click(int index)
@@ -105,7 +117,7 @@ void NewKey::next()
         return;
     // Text the key ring's code page cannot hold would be stored as '?': refused before the page is left.
     if (m_walk.currentPage() == NewKeyWalk::PasswordPage &&
-        !storable(m_passwordBox, QStringLiteral("password"), m_passwordBox->text()))
+        !storable(m_passwordBox, QStringLiteral("password"), m_passwordBox->text(), false))
         return;
     if (m_walk.currentPage() == NewKeyWalk::AccountPage && !accountStorable())
         return;
@@ -184,11 +196,12 @@ void NewKey::keyName_Change()
     showWalk();
 }
 
-bool NewKey::storable(QWidget* field, const QString& what, const QString& text)
+bool NewKey::storable(QWidget* field, const QString& what, const QString& text, bool quoted)
 {
     if (fitsCodePage(text))
         return true;
-    MessageBox::show(this, unstorableTextMessage(what, text), MessageBox::programTitle(), MessageBox::Icon::Warning);
+    MessageBox::show(this, unstorableTextMessage(what, quoted ? firstUnstorable(text) : QString()),
+                     MessageBox::programTitle(), MessageBox::Icon::Warning);
     field->setFocus();
     return false;
 }
@@ -360,18 +373,12 @@ QString hostileModeCaption()
     return QStringLiteral("Tessary (HOSTILE MODE)");
 }
 
-QString unstorableTextMessage(const QString& what, const QString& text)
+QString unstorableTextMessage(const QString& what, const QString& character)
 {
-    QString example;
-    for (const char32_t c : text.toUcs4()) {
-        const QString character = QString::fromUcs4(&c, 1);
-        if (!fitsCodePage(character)) {
-            example = character;
-            break;
-        }
-    }
+    if (character.isEmpty())
+        return QStringLiteral("The %1 holds a character a key ring cannot store. Please change it.").arg(what);
     return QStringLiteral("The %1 holds a character a key ring cannot store (\"%2\"). Please change it.")
-        .arg(what, example);
+        .arg(what, character);
 }
 
 QString keptUnsavedMessage(const QString& error)

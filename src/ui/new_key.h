@@ -91,7 +91,8 @@ private:
     void showWalk();
     bool keyNameAcceptable() const;
     // False, after a message, when a field holds text the key ring cannot store.
-    bool storable(QWidget* field, const QString& what, const QString& text);
+    // `quoted`: the message names the first such character (never for the password).
+    bool storable(QWidget* field, const QString& what, const QString& text, bool quoted = true);
     bool accountStorable();
     void enterKey(QObject* field, const QKeyEvent& key);
     void limitDescription();
@@ -129,7 +130,8 @@ private:
 QString passwordWizardCaption();
 // Help's box title, and the key browser's caption after it.
 QString hostileModeCaption();
-QString unstorableTextMessage(const QString& what, const QString& text);
+// `character` empty: the message does not name it.
+QString unstorableTextMessage(const QString& what, const QString& character);
 QString keptUnsavedMessage(const QString& error);
 
 } // namespace tessary

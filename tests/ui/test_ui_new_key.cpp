@@ -546,11 +546,12 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("page");
-        const QString emoji = QString::fromUcs4(U"pin \U0001F511");
-        QTest::newRow("password") << "passwordBox" << QStringLiteral("pass\u0416") << 2;
-        QTest::newRow("user name") << "keyUsername" << QStringLiteral("\u0416enya") << 4;
-        QTest::newRow("URL") << "keyURL" << QStringLiteral("\u0436.example") << 4;
-        QTest::newRow("notes") << "keyDescription" << emoji << 4;
+        QTest::addColumn<QString>("named"); // the character the message names; none for the password
+        const QString key = QString::fromUcs4(U"\U0001F511");
+        QTest::newRow("password") << "passwordBox" << QStringLiteral("pass\u0416") << 2 << QString();
+        QTest::newRow("user name") << "keyUsername" << QStringLiteral("\u0416enya") << 4 << QStringLiteral("\u0416");
+        QTest::newRow("URL") << "keyURL" << QStringLiteral("\u0436.example") << 4 << QStringLiteral("\u0436");
+        QTest::newRow("notes") << "keyDescription" << QStringLiteral("pin ") + key << 4 << key;
     }
 
     void textTheKeyRingCannotHold()
@@ -558,6 +559,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, text);
         QFETCH(int, page);
+        QFETCH(QString, named);
         Browser browser;
         NewKey* window = open(browser);
         walkTo(window, 1);
@@ -576,6 +578,11 @@ private slots:
         const QList<MessageBox::Shown> shown = MessageBox::takeRecorded();
         QCOMPARE(shown.size(), 1);
         QVERIFY(shown[0].text.contains(QStringLiteral("cannot store")));
+        // The password's own characters stay off the screen.
+        if (named.isEmpty())
+            QVERIFY(!shown[0].text.contains(text.right(1)));
+        else
+            QVERIFY(shown[0].text.contains(named));
         QCOMPARE(window->currentPage(), page);
         QCOMPARE(window->focusWidget(), target);
         QCOMPARE(browser.table().keyCount(), 3);
