@@ -124,20 +124,10 @@ int redPixels(const QImage& image)
 class TestUiNewKey : public QObject
 {
     Q_OBJECT
-    QTemporaryDir m_settings;
 
 private slots:
-    void initTestCase()
-    {
-        // Never the user's own settings.
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settings.path());
-    }
-
-    void init()
-    {
-        MessageBox::setRecording(true);
-        QSettings(QStringLiteral("Tessary"), QStringLiteral("Tessary")).clear();
-    }
+    // Each fixture keeps the settings store in its own temporary folder.
+    void init() { MessageBox::setRecording(true); }
 
     void opensFreshFromMenuAndToolbar()
     {
@@ -356,10 +346,10 @@ private slots:
     {
         QFETCH(QVariant, stored);
         QFETCH(bool, shown);
+        Browser browser;
         if (stored.isValid())
             QSettings(QStringLiteral("Tessary"), QStringLiteral("Tessary"))
                 .setValue(QStringLiteral("Settings/HidePasswordBreakdown"), stored);
-        Browser browser;
         NewKey* window = open(browser);
         auto* check1 = field<QCheckBox>(window, "Check1");
         QWidget* breakdown = field(window, "breakdownIndicator");
@@ -368,6 +358,7 @@ private slots:
         QCOMPARE(breakdown->isHidden(), !shown);
         // Written back at once, as "0" or "1".
         QCOMPARE(storedSetting(), shown ? QStringLiteral("0") : QStringLiteral("1"));
+        QVERIFY(QFileInfo::exists(browser.fixture.path(QStringLiteral("Tessary/Tessary.conf"))));
 
         walkTo(window, NewKeyWalk::PasswordPage);
         for (int click = 0; click < 2; ++click) {
