@@ -42,8 +42,7 @@ QByteArray toCodePage(QStringView text)
 bool fitsCodePage(QStringView text)
 {
     const QList<uint> characters = text.toUcs4();
-    return std::all_of(characters.begin(), characters.end(),
-                       [](char32_t c) { return c == U'?' || toByte(c) != '?'; });
+    return std::all_of(characters.begin(), characters.end(), [](char32_t c) { return c == U'?' || toByte(c) != '?'; });
 }
 
 QString fromCodePage(QByteArrayView bytes)

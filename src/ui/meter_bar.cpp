@@ -6,8 +6,7 @@
 
 namespace tessary {
 
-MeterBar::MeterBar(QWidget* parent)
-    : QWidget(parent), m_picture(barWidth, barHeight, QImage::Format_RGB32)
+MeterBar::MeterBar(QWidget* parent) : QWidget(parent), m_picture(barWidth, barHeight, QImage::Format_RGB32)
 {
     setFixedSize(barWidth, barHeight);
     m_picture.fill(palette().color(QPalette::Window));

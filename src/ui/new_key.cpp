@@ -68,9 +68,9 @@ NewKey::NewKey(Session& session, KeyTableModel& model, QWidget* owner)
     connect(m_check1, &QCheckBox::clicked, this, &NewKey::Check1_Click);
     connect(m_command1, &QPushButton::clicked, this, &NewKey::Command1_Click);
     connect(m_keyDescription, &QPlainTextEdit::textChanged, this, &NewKey::limitDescription);
-    for (QWidget* field : {static_cast<QWidget*>(m_keyName), static_cast<QWidget*>(m_passwordBox),
-                           static_cast<QWidget*>(m_keyUsername), static_cast<QWidget*>(m_keyURL),
-                           static_cast<QWidget*>(m_keyDescription), static_cast<QWidget*>(m_command1)})
+    for (QWidget* field :
+         {static_cast<QWidget*>(m_keyName), static_cast<QWidget*>(m_passwordBox), static_cast<QWidget*>(m_keyUsername),
+          static_cast<QWidget*>(m_keyURL), static_cast<QWidget*>(m_keyDescription), static_cast<QWidget*>(m_command1)})
         field->installEventFilter(this);
     for (QPushButton* button : findChildren<QPushButton*>(QRegularExpression(QStringLiteral("^cmdNav_"))))
         button->installEventFilter(this);

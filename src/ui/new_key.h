@@ -31,7 +31,8 @@ class NewKey : public QDialog
 {
     Q_OBJECT
 public:
-    enum Button {
+    enum Button
+    {
         Next = 6,
         Back = 7,
         Cancel = 8,

@@ -74,8 +74,7 @@ void NewKey::buildWindow()
     picture5->setAlignment(Qt::AlignTop);
 
     m_passwordWizard = named(new QStackedWidget(this), "passwordWizard");
-    for (QWidget* panel :
-         {welcomePage(), keyNamePage(), passwordPage(), analysisPage(), accountPage(), closingPage()})
+    for (QWidget* panel : {welcomePage(), keyNamePage(), passwordPage(), analysisPage(), accountPage(), closingPage()})
         m_passwordWizard->addWidget(panel);
 
     auto* pages = new QHBoxLayout;
@@ -177,8 +176,8 @@ QWidget* NewKey::meterPanels()
     score->setContentsMargins(0, 2, 0, 0);
     score->setVerticalSpacing(4);
     barRow(score, 0, scoreCaption(), m_totalScore = named(new MeterBar, "totalScore"));
-    m_check1 = named(new QCheckBox(QStringLiteral("&Enable Password Breakdown Indicators"), totalScoreIndicator),
-                     "Check1");
+    m_check1 =
+        named(new QCheckBox(QStringLiteral("&Enable Password Breakdown Indicators"), totalScoreIndicator), "Check1");
     score->addWidget(m_check1, 1, 0, 1, 3);
     score->setColumnStretch(2, 1);
 

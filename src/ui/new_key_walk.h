@@ -9,7 +9,8 @@ namespace tessary {
 class NewKeyWalk
 {
 public:
-    enum Page {
+    enum Page
+    {
         Welcome,
         KeyNamePage,
         PasswordPage,
@@ -19,9 +20,17 @@ public:
         Finished, // only the finishing step: no page shows it
     };
 
-    enum class Focus { Unchanged, KeyName, PasswordBox, NextButton, KeyUsername };
+    enum class Focus
+    {
+        Unchanged,
+        KeyName,
+        PasswordBox,
+        NextButton,
+        KeyUsername
+    };
 
-    enum class Effect {
+    enum class Effect
+    {
         None,
         Ignored,      // a step asked for while the password check runs
         TakePassword, // into the password buffer and the check's input, then wipe the box

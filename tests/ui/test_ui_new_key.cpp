@@ -111,8 +111,7 @@ int redPixels(const QImage& image)
 {
     int count = 0;
     for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-        {
+        for (int x = 0; x < image.width(); ++x) {
             const QColor colour = image.pixelColor(x, y);
             count += colour.red() > 160 && colour.green() < 96 && colour.blue() < 96;
         }
@@ -206,19 +205,28 @@ private slots:
         QTest::addColumn<int>("pageAfter");
         QTest::addColumn<QString>("focusAfter");
         const QString none;
-        QTest::newRow("key name") << 1 << "keyName" << "bank" << 0 << 2 << "passwordBox";
-        QTest::newRow("key name, duplicate") << 1 << "keyName" << "beta" << 0 << 1 << "keyName";
-        QTest::newRow("key name, other case") << 1 << "keyName" << "Beta" << 0 << 2 << "passwordBox";
-        QTest::newRow("key name, empty") << 1 << "keyName" << "" << 0 << 1 << "keyName";
-        QTest::newRow("key name, line feed") << 1 << "keyName" << "bank" << int(Qt::ControlModifier) << 2
-                                             << "passwordBox";
-        QTest::newRow("password") << 2 << "passwordBox" << "abc" << 0 << 3 << "cmdNav_6";
-        QTest::newRow("password, empty") << 2 << "passwordBox" << "" << 0 << 2 << "passwordBox";
-        QTest::newRow("user name") << 4 << "keyUsername" << "ann" << 0 << 4 << "keyURL";
-        QTest::newRow("URL") << 4 << "keyURL" << "x.example" << 0 << 4 << "keyDescription";
-        QTest::newRow("notes") << 4 << "keyDescription" << "notes" << 0 << 5 << "cmdNav_6";
-        QTest::newRow("notes, line feed") << 4 << "keyDescription" << "notes" << int(Qt::ControlModifier) << 4
-                                          << "keyDescription";
+        QTest::newRow("key name") << 1 << "keyName"
+                                  << "bank" << 0 << 2 << "passwordBox";
+        QTest::newRow("key name, duplicate") << 1 << "keyName"
+                                             << "beta" << 0 << 1 << "keyName";
+        QTest::newRow("key name, other case") << 1 << "keyName"
+                                              << "Beta" << 0 << 2 << "passwordBox";
+        QTest::newRow("key name, empty") << 1 << "keyName"
+                                         << "" << 0 << 1 << "keyName";
+        QTest::newRow("key name, line feed") << 1 << "keyName"
+                                             << "bank" << int(Qt::ControlModifier) << 2 << "passwordBox";
+        QTest::newRow("password") << 2 << "passwordBox"
+                                  << "abc" << 0 << 3 << "cmdNav_6";
+        QTest::newRow("password, empty") << 2 << "passwordBox"
+                                         << "" << 0 << 2 << "passwordBox";
+        QTest::newRow("user name") << 4 << "keyUsername"
+                                   << "ann" << 0 << 4 << "keyURL";
+        QTest::newRow("URL") << 4 << "keyURL"
+                             << "x.example" << 0 << 4 << "keyDescription";
+        QTest::newRow("notes") << 4 << "keyDescription"
+                               << "notes" << 0 << 5 << "cmdNav_6";
+        QTest::newRow("notes, line feed") << 4 << "keyDescription"
+                                          << "notes" << int(Qt::ControlModifier) << 4 << "keyDescription";
     }
 
     void enterInEachField()
@@ -251,11 +259,10 @@ private slots:
     {
         QTest::addColumn<QString>("password");
         QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("5 characters") << QStringLiteral("abcde")
-                                      << QByteArray("abcde") + '\0' + QByteArray(122, ' ');
+        QTest::newRow("5 characters") << QStringLiteral("abcde") << QByteArray("abcde") + '\0' + QByteArray(122, ' ');
         QTest::newRow("128 characters") << QString(128, QLatin1Char('p')) << QByteArray(128, 'p');
-        QTest::newRow("code page characters") << QStringLiteral("\u20ACuro\u00E9") << QByteArray("\x80uro\xE9") +
-                                                                                         '\0' + QByteArray(122, ' ');
+        QTest::newRow("code page characters")
+            << QStringLiteral("\u20ACuro\u00E9") << QByteArray("\x80uro\xE9") + '\0' + QByteArray(122, ' ');
     }
 
     void storedKeyReadBack()
@@ -272,8 +279,7 @@ private slots:
         QVERIFY(MessageBox::takeRecorded().isEmpty());
         // In the list at once, as its last row.
         QCOMPARE(browser.window->model()->rowCount(), 4);
-        QCOMPARE(browser.window->model()->index(3, KeyTableModel::KeyColumn).data().toString(),
-                 QStringLiteral("bank"));
+        QCOMPARE(browser.window->model()->index(3, KeyTableModel::KeyColumn).data().toString(), QStringLiteral("bank"));
 
         const KeyRecord record = stored(browser.fixture, "bank");
         QCOMPARE(record.password, expected);

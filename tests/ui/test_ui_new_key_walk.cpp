@@ -68,10 +68,9 @@ private slots:
         QTest::addColumn<Focus>("focus");
 
         QTest::newRow("loaded") << QByteArray() << 0 << false << true << false << Effect::None << Focus::Unchanged;
-        QTest::newRow("name page, empty name") << QByteArray("x") << 1 << true << false << false << Effect::None
-                                               << Focus::KeyName;
-        QTest::newRow("name typed") << QByteArray("xk") << 1 << true << true << false << Effect::None
-                                    << Focus::KeyName;
+        QTest::newRow("name page, empty name")
+            << QByteArray("x") << 1 << true << false << false << Effect::None << Focus::KeyName;
+        QTest::newRow("name typed") << QByteArray("xk") << 1 << true << true << false << Effect::None << Focus::KeyName;
         QTest::newRow("Next refused without a name")
             << QByteArray("xx") << 1 << true << false << false << Effect::Ignored << Focus::Unchanged;
         QTest::newRow("password page") << QByteArray("xkn") << 2 << true << false << false << Effect::None
@@ -94,16 +93,16 @@ private slots:
             << QByteArray("xkntnnnb") << 4 << true << true << false << Effect::None << Focus::KeyUsername;
         QTest::newRow("back to the password page: typed again")
             << QByteArray("xkntnb") << 2 << true << false << false << Effect::None << Focus::PasswordBox;
-        QTest::newRow("back to the name page") << QByteArray("xkntb") << 1 << true << true << false
-                                               << Effect::DropPassword << Focus::KeyName;
+        QTest::newRow("back to the name page")
+            << QByteArray("xkntb") << 1 << true << true << false << Effect::DropPassword << Focus::KeyName;
         QTest::newRow("back to the name page, name gone")
             << QByteArray("xknte") << 1 << true << false << false << Effect::DropPassword << Focus::KeyName;
         QTest::newRow("back to the welcome page")
             << QByteArray("xkb") << 0 << false << true << false << Effect::None << Focus::Unchanged;
-        QTest::newRow("on again keeps the name") << QByteArray("xkbn") << 1 << true << true << false << Effect::None
-                                                 << Focus::KeyName;
-        QTest::newRow("there and back twice") << QByteArray("xkntnbtnnbbtnn") << 4 << true << true << false
-                                              << Effect::None << Focus::KeyUsername;
+        QTest::newRow("on again keeps the name")
+            << QByteArray("xkbn") << 1 << true << true << false << Effect::None << Focus::KeyName;
+        QTest::newRow("there and back twice")
+            << QByteArray("xkntnbtnnbbtnn") << 4 << true << true << false << Effect::None << Focus::KeyUsername;
     }
 
     void pageWalk()
