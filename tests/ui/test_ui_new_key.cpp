@@ -538,6 +538,23 @@ private slots:
         QCOMPARE(QApplication::overrideCursor(), nullptr);
     }
 
+    void unloadedInTheShutdownOrder()
+    {
+        Browser browser;
+        QPointer<NewKey> window = open(browser);
+        walkTo(window, NewKeyWalk::AccountPage);
+        QStringList order;
+        connect(browser.fixture.program.get(), &Program::windowUnloaded, this,
+                [&](const QString& name) { order << name; });
+        browser.fixture.program->shutdownProgram();
+        QCOMPARE(order, (QStringList{QStringLiteral("keyBrowser"), QStringLiteral("TessaryTray"),
+                                     QStringLiteral("newKey")}));
+        QVERIFY(!window->isVisible());
+        tessary::test::flushDeletes();
+        QVERIFY(!window);
+        QCOMPARE(browser.fixture.storedKeys(QStringLiteral("Ann"), QStringLiteral("pw")).size(), 3);
+    }
+
     void textTheKeyRingCannotHold_data()
     {
         QTest::addColumn<QString>("name");
