@@ -547,8 +547,8 @@ private slots:
         connect(browser.fixture.program.get(), &Program::windowUnloaded, this,
                 [&](const QString& name) { order << name; });
         browser.fixture.program->shutdownProgram();
-        QCOMPARE(order, (QStringList{QStringLiteral("keyBrowser"), QStringLiteral("TessaryTray"),
-                                     QStringLiteral("newKey")}));
+        QCOMPARE(order,
+                 (QStringList{QStringLiteral("keyBrowser"), QStringLiteral("TessaryTray"), QStringLiteral("newKey")}));
         QVERIFY(!window->isVisible());
         tessary::test::flushDeletes();
         QVERIFY(!window);
