@@ -44,7 +44,7 @@ void TestCodePage::bytesMapToWindows1252_data()
         QTest::addRow("0x%02X", 0x80 + i) << 0x80 + i << high[i];
 
     // Everything else is Latin-1.
-    for (const int b : {0x00, 0x09, 0x22, 0x41, 0x7F, 0xA0, 0xA4, 0xE9, 0xEB, 0xFF})
+    for (const int b : {0x00, 0x09, 0x22, 0x3F, 0x41, 0x7F, 0xA0, 0xA4, 0xE9, 0xEB, 0xFF})
         QTest::addRow("0x%02X", b) << b << b;
 }
 
@@ -57,6 +57,7 @@ void TestCodePage::bytesMapToWindows1252()
     const QString character(QChar(static_cast<char16_t>(codePoint)));
     QCOMPARE(fromCodePage(bytes), character);
     QCOMPARE(toCodePage(character), bytes);
+    QVERIFY(fitsCodePage(character));
 }
 
 void TestCodePage::charactersWithoutAByteBecomeQuestionMarks_data()
@@ -86,6 +87,7 @@ void TestCodePage::charactersWithoutAByteBecomeQuestionMarks()
     QFETCH(QByteArray, bytes);
 
     QCOMPARE(toCodePage(text), bytes);
+    QVERIFY(!fitsCodePage(text));
 }
 
 QTEST_GUILESS_MAIN(TestCodePage)

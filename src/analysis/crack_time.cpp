@@ -132,12 +132,9 @@ ReportLine crackTimeLine(float seconds)
 CrackTimeCheck::CrackTimeCheck(SecondsClock clock) : m_clock(std::move(clock)) {}
 
 Report CrackTimeCheck::run(QByteArrayView password, std::optional<float> fixedLoops,
-                           const std::function<void(const Report&)>& progress)
+                           const std::function<bool(const Report&)>& progress)
 {
-    const auto letEventsRun = [&](const Report& soFar) {
-        if (progress)
-            progress(soFar);
-    };
+    const auto letEventsRun = [&](const Report& soFar) { return !progress || progress(soFar); };
 
     Report report;
     report.append(ReportLine{});
@@ -148,7 +145,8 @@ Report CrackTimeCheck::run(QByteArrayView password, std::optional<float> fixedLo
                                  ReportPiece{QStringLiteral("ON YOUR DESKTOP!"), Style::Italic}});
         m_dictionaryWarningShown = true;
     }
-    letEventsRun(report);
+    if (!letEventsRun(report))
+        return report;
 
     // The dictionary holds no words: the step only says what it is looking at.
     report.append(line(QStringLiteral("Working... (") + fromCodePage(password) + QLatin1Char(')')));
@@ -156,11 +154,13 @@ Report CrackTimeCheck::run(QByteArrayView password, std::optional<float> fixedLo
     const CharacterClasses classes = classifyCharacters(password);
     classAdvice(report, classes);
     const int multiplier = passwordMultiplier(classes);
-    letEventsRun(report);
+    if (!letEventsRun(report))
+        return report;
 
     const float estimate = fixedLoops ? *fixedLoops : 10.0F * calibrationLoop(m_clock);
     report.append(line(QStringLiteral("Estimated Loops: ") + singleText(estimate)));
-    letEventsRun(report);
+    if (!letEventsRun(report))
+        return report;
     const float counter = fixedLoops ? *fixedLoops : measurementLoop(m_clock);
     report.append(ReportLine{
         ReportPiece{QStringLiteral("Working Out... ")},

@@ -43,9 +43,10 @@ public:
 
     // Runs the check on a password (code-page bytes). `fixedLoops` skips both timing loops and stands for the
     // estimate and the measured count alike, so a report can be reproduced. `progress`, if given, receives the
-    // report so far at each point where the window lets its events run.
+    // report so far at each point where the window lets its events run; when it returns false (the window went
+    // meanwhile) the check ends there and the report so far is returned.
     Report run(QByteArrayView password, std::optional<float> fixedLoops = std::nullopt,
-               const std::function<void(const Report&)>& progress = {});
+               const std::function<bool(const Report&)>& progress = {});
 
     bool dictionaryWarningShown() const { return m_dictionaryWarningShown; }
 

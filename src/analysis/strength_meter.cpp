@@ -23,4 +23,24 @@ MeterScores meterScores(QByteArrayView password)
     return scores;
 }
 
+QString lengthCaption()
+{
+    return QStringLiteral("Length:");
+}
+
+QString varietyCaption()
+{
+    return QStringLiteral("Varity:");
+}
+
+QString difficultyCaption()
+{
+    return QStringLiteral("Difficulty:");
+}
+
+QString scoreCaption()
+{
+    return QStringLiteral("Score:");
+}
+
 } // namespace tessary

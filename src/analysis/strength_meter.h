@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArrayView>
+#include <QString>
 
 #include <cstdint>
 
@@ -17,5 +18,11 @@ struct MeterScores
 
 // The meter's recompute for a password (code-page bytes).
 MeterScores meterScores(QByteArrayView password);
+
+// The captions of the meter's four bars: "Length:", "Varity:", "Difficulty:" and "Score:".
+QString lengthCaption();
+QString varietyCaption();
+QString difficultyCaption();
+QString scoreCaption();
 
 } // namespace tessary

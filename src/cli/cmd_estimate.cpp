@@ -24,10 +24,10 @@ int estimateCommand(const Invocation& invocation, Console& console)
     wipe(typed);
 
     const MeterScores scores = meterScores(password);
-    console.out(QStringLiteral("Length: %1").arg(scores.length));
-    console.out(QStringLiteral("Varity: %1").arg(scores.variety));
-    console.out(QStringLiteral("Difficulty: %1").arg(scores.difficulty));
-    console.out(QStringLiteral("Score: %1").arg(scores.total));
+    console.out(lengthCaption() + QLatin1Char(' ') + QString::number(scores.length));
+    console.out(varietyCaption() + QLatin1Char(' ') + QString::number(scores.variety));
+    console.out(difficultyCaption() + QLatin1Char(' ') + QString::number(scores.difficulty));
+    console.out(scoreCaption() + QLatin1Char(' ') + QString::number(scores.total));
 
     CrackTimeCheck check;
     const Report report = check.run(password, loops);

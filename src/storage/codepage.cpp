@@ -2,6 +2,7 @@
 
 #include <QList>
 
+#include <algorithm>
 #include <array>
 
 namespace tessary {
@@ -38,6 +39,12 @@ QByteArray toCodePage(QStringView text)
     return bytes;
 }
 
+bool fitsCodePage(QStringView text)
+{
+    const QList<uint> characters = text.toUcs4();
+    return std::all_of(characters.begin(), characters.end(), [](char32_t c) { return c == U'?' || toByte(c) != '?'; });
+}
+
 QString fromCodePage(QByteArrayView bytes)
 {
     QString text(bytes.size(), Qt::Uninitialized);
@@ -47,11 +54,6 @@ QString fromCodePage(QByteArrayView bytes)
         *out++ = QChar(b >= 0x80 && b < 0xA0 ? high[b - 0x80] : char16_t(b));
     }
     return text;
-}
-
-bool fitsCodePage(QStringView text)
-{
-    return fromCodePage(toCodePage(text)) == text;
 }
 
 } // namespace tessary

@@ -13,7 +13,7 @@ namespace tessary {
 // One byte per character; a character the code page cannot hold becomes '?'.
 QByteArray toCodePage(QStringView text);
 QString fromCodePage(QByteArrayView bytes);
-// True when every character of the text has a byte of its own, so that nothing would turn into '?'.
+// Whether every character of `text` has a byte of its own, so it reads back unchanged (no '?' stands in).
 bool fitsCodePage(QStringView text);
 
 } // namespace tessary

@@ -14,6 +14,7 @@ namespace tessary {
 
 class KeyTableModel;
 class ModifyKey;
+class NewKey;
 class PasswordClipboard;
 class Program;
 class Session;
@@ -53,6 +54,7 @@ public:
     KeyView* keyView() const { return m_keyView; }
     PasswordClipboard* passwordClipboard() const { return m_clipboard; }
     ModifyKey* modifyKey() const;
+    NewKey* newKey() const;
     KeyTableModel* model() const { return m_model; }
     QMenu* popupMenu() const { return m_popUp; }
     QString statusText() const;
@@ -88,6 +90,7 @@ private:
     QMenu* m_popUp = nullptr;
     PasswordClipboard* m_clipboard;
     QPointer<ModifyKey> m_modifyKey;
+    QPointer<NewKey> m_newKey;
 };
 
 // "Tessory v0.1 Alpha II"

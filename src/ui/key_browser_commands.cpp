@@ -7,6 +7,7 @@
 #include "ui/key_table_model.h"
 #include "ui/message_box.h"
 #include "ui/modify_key.h"
+#include "ui/new_key.h"
 #include "ui/password_clipboard.h"
 #include "ui/program.h"
 
@@ -88,9 +89,19 @@ ModifyKey* KeyBrowser::modifyKey() const
     return m_modifyKey;
 }
 
+NewKey* KeyBrowser::newKey() const
+{
+    return m_newKey;
+}
+
 void KeyBrowser::newKeyEntry()
 {
-    // The new key wizard opens here once it exists.
+    // A fresh wizard each time, so it starts on its first page with empty fields.
+    if (m_newKey)
+        return;
+    m_newKey = new NewKey(m_session, *m_model, this);
+    m_newKey->setAttribute(Qt::WA_DeleteOnClose);
+    m_newKey->show();
 }
 
 void KeyBrowser::Toolbar1_ButtonClick(int index)

@@ -1,6 +1,7 @@
 #include "ui/new_user.h"
 
 #include "app/session.h"
+#include "ui/icons.h"
 #include "ui/message_box.h"
 #include "ui/program.h"
 
@@ -8,40 +9,15 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include <algorithm>
-#include <complex>
-
 namespace tessary {
 
 namespace {
-
-// The side picture: a stretch of the Mandelbrot set's edge.
-QImage fractalPicture(int width, int height)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    constexpr int limit = 48;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const std::complex<double> c(-0.78 + 0.24 * x / width, 0.02 + 0.48 * y / height);
-            std::complex<double> z;
-            int n = 0;
-            while (n < limit && std::norm(z) < 4.0) {
-                z = z * z + c;
-                ++n;
-            }
-            const int shade = n == limit ? 0 : 255 * n / limit;
-            image.setPixel(x, y, qRgb(shade / 4, shade / 2 + 20, std::min(255, shade + 60)));
-        }
-    }
-    return image;
-}
 
 QLabel* label(const QString& name, const QString& text, QWidget* parent)
 {
@@ -64,7 +40,7 @@ NewUser::NewUser(Session& session, Program& program)
     m_picture4->setObjectName(QStringLiteral("Picture4"));
 
     auto* picture5 = label(QStringLiteral("Picture5"), {}, this);
-    picture5->setPixmap(QPixmap::fromImage(fractalPicture(120, 240)));
+    picture5->setPixmap(QPixmap::fromImage(sidePicture()));
     picture5->setFrameShape(QFrame::Panel);
     picture5->setFrameShadow(QFrame::Sunken);
     picture5->setAlignment(Qt::AlignTop);

@@ -5,6 +5,7 @@
 #include "ui/login_form.h"
 #include "ui/message_box.h"
 #include "ui/modify_key.h"
+#include "ui/new_key.h"
 #include "ui/new_user.h"
 #include "ui/start_rules.h"
 #include "ui/tessary_tray.h"
@@ -153,6 +154,7 @@ void Program::shutdownProgram()
 
     // The properties window belongs to the key browser but comes later in the order.
     QPointer<ModifyKey> modifyKey = m_keyBrowser ? m_keyBrowser->modifyKey() : nullptr;
+    QPointer<NewKey> newKey = m_keyBrowser ? m_keyBrowser->newKey() : nullptr;
     if (m_keyBrowser) {
         emit windowUnloaded(m_keyBrowser->objectName());
         m_keyBrowser->Form_Unload();
@@ -169,6 +171,10 @@ void Program::shutdownProgram()
     if (modifyKey) {
         emit windowUnloaded(modifyKey->objectName());
         modifyKey->hide();
+    }
+    if (newKey) {
+        emit windowUnloaded(newKey->objectName());
+        newKey->hide(); // a running check sees this and stops; the key browser takes the window with it
     }
     if (m_newUser) {
         emit windowUnloaded(m_newUser->objectName());

@@ -12,6 +12,7 @@
 #include "ui/program.h"
 
 #include <QCoreApplication>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -29,6 +30,8 @@ struct Fixture
     explicit Fixture(bool trayAvailable = true)
     {
         QStandardPaths::setTestModeEnabled(true);
+        // The settings store too lies in the temporary folder, fresh for each test.
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, directory.path());
         MessageBox::setRecording(true);
         program = std::make_unique<Program>(Program::Options{directory.path(), trayAvailable, [this] { ++ends; }});
     }
