@@ -207,7 +207,7 @@ bool Session::listUser(const QString& userName, const QString& fileName, QString
     for (const QString& name : listed) {
         if (name == userName)
             return true; // listed by a creation that stopped before its key ring was made
-        if (keyRingFileName(name).compare(fileName, Qt::CaseInsensitive) == 0) {
+        if (keyRingFileName(name) == fileName) {
             if (error)
                 *error = userExistsMessage(fileName);
             return false;
