@@ -38,6 +38,11 @@ QByteArray toCodePage(QStringView text)
     return bytes;
 }
 
+bool fitsCodePage(QStringView text)
+{
+    return fromCodePage(toCodePage(text)) == text;
+}
+
 QString fromCodePage(QByteArrayView bytes)
 {
     QString text(bytes.size(), Qt::Uninitialized);

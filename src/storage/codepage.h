@@ -14,4 +14,7 @@ namespace tessary {
 QByteArray toCodePage(QStringView text);
 QString fromCodePage(QByteArrayView bytes);
 
+// Whether every character of `text` has a byte in the code page, so storing it changes nothing.
+bool fitsCodePage(QStringView text);
+
 } // namespace tessary

@@ -163,6 +163,7 @@ private slots:
     void noSelectionDoesNothing()
     {
         Browser browser;
+        browser.window->keyView()->selectionModel()->clearSelection();
         browser.window->CopyPasswordToClipboard();
         browser.window->deleteKey(true);
         browser.window->startRename();
@@ -229,6 +230,9 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("another key's name") << QStringLiteral("gamma") << QStringLiteral("Names must be unique");
         QTest::newRow("empty") << QString() << emptyKeyNameMessage();
+        const QString unstorable = unstorableTextMessage(QStringLiteral("key name"));
+        QTest::newRow("Greek letter") << QStringLiteral("\u03A9mega") << unstorable;
+        QTest::newRow("emoji") << QString::fromUcs4(U"key \U0001F511") << unstorable;
     }
 
     void renameRefusals()
