@@ -202,6 +202,8 @@ QAction* KeyBrowser::action(const QString& name) const
 void KeyBrowser::showKeyRing()
 {
     m_model->reload();
+    // The commands act on the selected row, so the first row starts selected and current.
+    m_keyView->selectRow(0);
 }
 
 void KeyBrowser::Form_Unload()

@@ -15,6 +15,8 @@
 #include <QToolBar>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace tessary {
 
 void KeyBrowser::connectCommands()
@@ -59,7 +61,10 @@ void KeyBrowser::deleteKey(bool saveAtOnce)
     const int slot = selectedSlot();
     if (slot < 0)
         return;
+    const int row = m_keyView->selectedRow();
     m_model->removeKey(slot);
+    // The row that moved up into its place, or the new last row, keeps the commands working.
+    m_keyView->selectRow(std::min(row, m_model->rowCount() - 1));
     if (saveAtOnce)
         saveNow();
 }

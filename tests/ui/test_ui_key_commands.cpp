@@ -8,6 +8,8 @@
 #include "ui_fixture.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
+#include <QItemSelectionModel>
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QGuiApplication>
@@ -177,6 +179,53 @@ private slots:
         QVERIFY(!browser.window->modifyKey());
         QVERIFY(recorder.opened.isEmpty());
         QVERIFY(MessageBox::takeRecorded().isEmpty());
+    }
+
+    void selectionAfterLoginAndDelete_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("keys");
+        QTest::addColumn<int>("deleteRow"); // -1: none
+        QTest::addColumn<QString>("selected");
+        const QList<QByteArray> three{"alpha", "beta", "gamma"};
+        QTest::newRow("after login") << three << -1 << QStringLiteral("alpha");
+        QTest::newRow("no keys") << QList<QByteArray>{} << -1 << QString();
+        QTest::newRow("first deleted") << three << 0 << QStringLiteral("beta");
+        QTest::newRow("middle deleted") << three << 1 << QStringLiteral("gamma");
+        QTest::newRow("last deleted") << three << 2 << QStringLiteral("beta");
+        QTest::newRow("only key deleted") << QList<QByteArray>{"alpha"} << 0 << QString();
+    }
+
+    void selectionAfterLoginAndDelete()
+    {
+        QFETCH(QList<QByteArray>, keys);
+        QFETCH(int, deleteRow);
+        QFETCH(QString, selected);
+        Browser browser(keys);
+        if (deleteRow >= 0) {
+            browser.select(deleteRow);
+            browser.window->action(QStringLiteral("menuDeleteKey"))->trigger();
+        }
+        KeyView* view = browser.window->keyView();
+        const int row = view->selectedRow();
+        QCOMPARE(row < 0 ? QString() : browser.window->model()->index(row, 0).data().toString(), selected);
+        if (row >= 0)
+            QCOMPARE(view->selectionModel()->currentIndex().row(), row);
+    }
+
+    void keysWorkRightAfterLogin()
+    {
+        Browser browser;
+        browser.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(browser.window));
+        QWidget* list = QApplication::focusWidget();
+        QCOMPARE(list, static_cast<QWidget*>(browser.window->keyView()->detailsView()));
+        QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(clipboardText(), QStringLiteral("secret-alpha"));
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Delete);
+        QCOMPARE(browser.table().slot(2).name, QByteArray("gamma"));
+        QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(clipboardText(), QStringLiteral("secret-gamma"));
     }
 
     void deleteFromTheMenuSavesOnClose()
