@@ -9,6 +9,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -107,9 +108,9 @@ NewUser::NewUser(Session& session, Program& program)
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(addButton(Back, QStringLiteral("< &Back"), false));
-    QPushButton* finishButton = addButton(Finish, QStringLiteral("&Finish"), true);
-    finishButton->setDefault(true);
-    buttons->addWidget(finishButton);
+    m_finishButton = addButton(Finish, QStringLiteral("&Finish"), true);
+    m_finishButton->setDefault(true);
+    buttons->addWidget(m_finishButton);
     buttons->addWidget(addButton(Cancel, QStringLiteral("&Cancel"), false));
     buttons->addWidget(addButton(Help, QStringLiteral("&Help"), false));
     strip->addLayout(buttons);
@@ -157,6 +158,16 @@ void NewUser::finish()
     }
     hide();
     m_program.completeLogin();
+}
+
+// A plain window has no default button of its own: Enter that no control took presses Finish.
+void NewUser::keyPressEvent(QKeyEvent* event)
+{
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && m_finishButton->isEnabled()) {
+        m_finishButton->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void NewUser::closeEvent(QCloseEvent* event)
