@@ -77,6 +77,7 @@ private:
     QMenu* addMenu(QMenu* parent, const char* name, const QString& caption);
     void addSeparator(QMenu* menu, const char* name);
     int dotsPerInch() const;
+    int sizeColumns();
 
     Session& m_session;
     Program& m_program;
