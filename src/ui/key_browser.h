@@ -97,5 +97,12 @@ QString soonToComeMessage();
 QString passwordCopiedText();
 QString documentationMessage();
 QString importPasswordPrompt();
+// Status bar feedback of Export and Goto Page.
+QString exportedText(const QString& path);
+QString noKeySelectedText();
+QString noUrlText(const QString& keyName);
+QString notAnAddressText(const QString& url);
+QString openingText(const QString& url);
+QString noBrowserText(const QString& scheme);
 
 } // namespace tessary

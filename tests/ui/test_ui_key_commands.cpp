@@ -12,6 +12,7 @@
 #include <QItemSelectionModel>
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QDir>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLineEdit>
@@ -327,6 +328,8 @@ private slots:
         QCOMPARE(recorder.opened.size(), opened.isEmpty() ? 0 : 1);
         if (!opened.isEmpty())
             QCOMPARE(recorder.opened.first(), QUrl(opened));
+        // The status bar says what happened, or why nothing did.
+        QCOMPARE(browser.window->statusText(), opened.isEmpty() ? noUrlText(QStringLiteral("alpha")) : openingText(opened));
     }
 
     void exportOfAnEmptyRing()
@@ -337,6 +340,7 @@ private slots:
         browser.window->Toolbar1_ButtonClick(1);
         QCOMPARE(fileSize(path), qint64(82));
         QVERIFY(MessageBox::takeRecorded().isEmpty());
+        QCOMPARE(browser.window->statusText(), exportedText(QDir::toNativeSeparators(path)));
     }
 
     void importFromTheSamePassword()
