@@ -94,7 +94,9 @@ NewUser::NewUser(Session& session, Program& program)
     fields->setRowStretch(7, 1);
 
     auto* page = new QHBoxLayout;
-    page->addWidget(picture5);
+    // The frame hugs the picture rather than growing with the page.
+    picture5->setFixedSize(picture5->sizeHint());
+    page->addWidget(picture5, 0, Qt::AlignTop);
     page->addLayout(fields, 1);
 
     // The bottom strip: an etched line, then the buttons.
