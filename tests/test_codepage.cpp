@@ -26,6 +26,7 @@ void TestCodePage::everyByteSurvivesTheRoundTrip()
     const QString text = fromCodePage(all);
     QCOMPARE(text.size(), 256);
     QCOMPARE(toCodePage(text), all);
+    QVERIFY(fitsCodePage(text));
 }
 
 void TestCodePage::bytesMapToWindows1252_data()

@@ -1,6 +1,8 @@
 #include "ui/key_browser.h"
 
 #include "app/session.h"
+#include "storage/key_table.h"
+#include "storage/ole_date.h"
 #include "ui/icons.h"
 #include "ui/key_table_model.h"
 #include "ui/key_view_layout.h"
@@ -14,6 +16,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolBar>
 #include <QTreeView>
 
@@ -51,16 +54,45 @@ KeyBrowser::KeyBrowser(Session& session, Program& program)
     m_statusPanel->setObjectName(QStringLiteral("statusPanel"));
     statusBar()->addWidget(m_statusPanel, 1);
 
-    const int dpi = dotsPerInch();
-    for (int column = 0; column < 4; ++column)
-        m_keyView->detailsView()->setColumnWidth(column, twipsToPixels(columnTwips[column], dpi));
+    const int listWidth = sizeColumns();
 
     connect(m_keyView, &KeyView::rightButtonReleased, this, &KeyBrowser::keyView_MouseUp);
     connect(m_keyView, &KeyView::filesDropped, this, &KeyBrowser::keyView_OLEDragDrop);
     connectCommands();
 
-    resize(twipsToPixels(designClientWidth, dpi),
+    const int dpi = dotsPerInch();
+    resize(std::max(twipsToPixels(designClientWidth, dpi), listWidth),
            twipsToPixels(designClientHeight, dpi) + menuBar()->sizeHint().height());
+}
+
+// The design's widths were made for its own small font: each column is widened to what this font needs for its
+// header, and the Creation Date column for the widest stamp the locale writes. Returns the width the list needs
+// to show all four columns whole.
+int KeyBrowser::sizeColumns()
+{
+    QTreeView* details = m_keyView->detailsView();
+    const QFontMetrics metrics = details->fontMetrics();
+    const QStyle* style = details->style();
+    const int textMargin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, details) + 1;
+    int widestStamp = 0;
+    for (int month = 1; month <= 12; ++month) {
+        for (int hour : {10, 22}) {
+            KeyRecord sample;
+            sample.dateCreated = toOleDate(QDate(2000, month, 28));
+            sample.timeCreated = toOleTime(QTime(hour, 58, 58));
+            widestStamp = std::max(widestStamp, metrics.horizontalAdvance(creationStamp(sample, QLocale())));
+        }
+    }
+    const int dpi = dotsPerInch();
+    int total = 2 * details->frameWidth() + style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, details);
+    for (int column = 0; column < KeyTableModel::ColumnCount; ++column) {
+        int width = std::max(twipsToPixels(columnTwips[column], dpi), details->header()->sectionSizeHint(column));
+        if (column == KeyTableModel::CreationColumn)
+            width = std::max(width, widestStamp + 2 * textMargin + 2);
+        details->setColumnWidth(column, width);
+        total += width;
+    }
+    return total;
 }
 
 KeyBrowser::~KeyBrowser() = default;
@@ -202,6 +234,8 @@ QAction* KeyBrowser::action(const QString& name) const
 void KeyBrowser::showKeyRing()
 {
     m_model->reload();
+    // The commands act on the selected row, so the first row starts selected and current.
+    m_keyView->selectRow(0);
 }
 
 void KeyBrowser::Form_Unload()
@@ -234,13 +268,11 @@ void KeyBrowser::Form_Resize()
 {
     if (isMinimized())
         return;
-    const int dpi = dotsPerInch();
+    // The design's arithmetic with this window's real frame and bars, in pixels, so the list fills the client
+    // area between the toolbar and the status bar exactly.
     const QSize outer = frameGeometry().size();
-    const QSize size = keyViewSize(QSize(pixelsToTwips(outer.width(), dpi), pixelsToTwips(outer.height(), dpi)),
-                                   pixelsToTwips(m_toolbar->height(), dpi), pixelsToTwips(statusBar()->height(), dpi));
-    // The design's margins assume its own frame; the list never reaches under the status bar here.
-    m_keyView->setGeometry(0, 0, std::min(twipsToPixels(size.width(), dpi), m_central->width()),
-                           std::min(twipsToPixels(size.height(), dpi), m_central->height()));
+    const QSize frame(outer.width() - width(), outer.height() - height() + menuBar()->height());
+    m_keyView->setGeometry(QRect(QPoint(0, 0), keyViewSize(outer, m_toolbar->height(), statusBar()->height(), frame)));
 }
 
 void KeyBrowser::switchView(KeyView::ViewMode mode)

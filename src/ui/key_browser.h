@@ -79,6 +79,7 @@ private:
     QMenu* addMenu(QMenu* parent, const char* name, const QString& caption);
     void addSeparator(QMenu* menu, const char* name);
     int dotsPerInch() const;
+    int sizeColumns();
 
     Session& m_session;
     Program& m_program;
@@ -99,5 +100,12 @@ QString soonToComeMessage();
 QString passwordCopiedText();
 QString documentationMessage();
 QString importPasswordPrompt();
+// Status bar feedback of Export and Goto Page.
+QString exportedText(const QString& path);
+QString noKeySelectedText();
+QString noUrlText(const QString& keyName);
+QString notAnAddressText(const QString& url);
+QString openingText(const QString& url);
+QString noBrowserText(const QString& scheme);
 
 } // namespace tessary

@@ -13,8 +13,12 @@
 
 #include <QAction>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
 #include <QToolBar>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace tessary {
 
@@ -60,7 +64,10 @@ void KeyBrowser::deleteKey(bool saveAtOnce)
     const int slot = selectedSlot();
     if (slot < 0)
         return;
+    const int row = m_keyView->selectedRow();
     m_model->removeKey(slot);
+    // The row that moved up into its place, or the new last row, keeps the commands working.
+    m_keyView->selectRow(std::min(row, m_model->rowCount() - 1));
     if (saveAtOnce)
         saveNow();
 }
@@ -133,8 +140,12 @@ void KeyBrowser::Toolbar1_ButtonClick(int index)
 void KeyBrowser::exportKeyring()
 {
     QString error;
-    if (!m_session.exportKeyRing(&error))
+    if (!m_session.exportKeyRing(&error)) {
         MessageBox::show(this, error, MessageBox::programTitle(), MessageBox::Icon::Critical);
+        return;
+    }
+    const QFileInfo file(m_session.path(QLatin1String(exportFileName)));
+    setStatusText(exportedText(QDir::toNativeSeparators(file.absoluteFilePath())));
 }
 
 void KeyBrowser::importKeyring()
@@ -164,12 +175,23 @@ void KeyBrowser::importKeyring()
 void KeyBrowser::gotoPage()
 {
     const int slot = selectedSlot();
-    if (slot < 0)
+    if (slot < 0) {
+        setStatusText(noKeySelectedText());
         return;
-    const QString url = fromCodePage(m_session.keyTable().slot(slot).url);
-    if (url.isEmpty())
+    }
+    const KeyRecord& record = m_session.keyTable().slot(slot);
+    const QString url = fromCodePage(record.url);
+    if (url.isEmpty()) {
+        setStatusText(noUrlText(fromCodePage(record.name)));
         return;
-    QDesktopServices::openUrl(QUrl::fromUserInput(url));
+    }
+    const QUrl address = QUrl::fromUserInput(url);
+    if (!address.isValid()) {
+        setStatusText(notAnAddressText(url));
+        return;
+    }
+    setStatusText(QDesktopServices::openUrl(address) ? openingText(address.toString())
+                                                     : noBrowserText(address.scheme()));
 }
 
 void KeyBrowser::showDocumentation()
@@ -187,6 +209,36 @@ void KeyBrowser::saveNow()
 QString passwordCopiedText()
 {
     return QStringLiteral("Password Copied to Clipboard...");
+}
+
+QString exportedText(const QString& path)
+{
+    return QStringLiteral("Key ring exported to %1").arg(path);
+}
+
+QString noKeySelectedText()
+{
+    return QStringLiteral("No key is selected.");
+}
+
+QString noUrlText(const QString& keyName)
+{
+    return QStringLiteral("The key \"%1\" has no URL to open.").arg(keyName);
+}
+
+QString notAnAddressText(const QString& url)
+{
+    return QStringLiteral("No browser opened: \"%1\" is not a web address.").arg(url);
+}
+
+QString openingText(const QString& url)
+{
+    return QStringLiteral("Opening %1 ...").arg(url);
+}
+
+QString noBrowserText(const QString& scheme)
+{
+    return QStringLiteral("No browser opened: the system has no program for %1 addresses.").arg(scheme);
 }
 
 QString documentationMessage()

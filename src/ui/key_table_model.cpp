@@ -74,8 +74,13 @@ bool KeyTableModel::setData(const QModelIndex& index, const QVariant& value, int
 {
     if (role != Qt::EditRole || !checkIndex(index, CheckIndexOption::IndexIsValid) || index.column() != KeyColumn)
         return false;
+    const QString newName = value.toString();
+    if (!fitsCodePage(newName)) {
+        emit renameRefused(unstorableTextMessage(QStringLiteral("key name")));
+        return false;
+    }
     const QByteArray oldName = m_table.slot(slotOf(index.row())).name;
-    switch (m_table.renameKey(oldName, toCodePage(value.toString()))) {
+    switch (m_table.renameKey(oldName, toCodePage(newName))) {
     case KeyTable::RenameResult::Renamed:
         emit dataChanged(index, index);
         return true;
@@ -146,6 +151,11 @@ void KeyTableModel::keyChanged(int slotNumber)
     const int row = slotNumber - 1;
     if (row >= 0 && row < m_rows)
         emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
+}
+
+QString unstorableTextMessage(const QString& what)
+{
+    return QStringLiteral("The %1 holds characters a key ring cannot store. Nothing was changed.").arg(what);
 }
 
 } // namespace tessary

@@ -58,4 +58,7 @@ private:
     int m_rows = 0; // what the views were last told
 };
 
+// A text refused because the key ring's code page has no byte for some of its characters; `what` names the field.
+QString unstorableTextMessage(const QString& what);
+
 } // namespace tessary

@@ -6,12 +6,37 @@
 #include <QListView>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QStyledItemDelegate>
 #include <QTreeView>
 #include <QUrl>
 
 #include <algorithm>
 
 namespace tessary {
+
+namespace {
+
+// In the small icon and list views an item is as wide as its text; held to its grid cell, the delegate elides a
+// long name instead of drawing it over the next one.
+class CellDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void setMaximumWidth(int width) { m_maximumWidth = width; }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        if (m_maximumWidth > 0)
+            size.setWidth(std::min(size.width(), m_maximumWidth));
+        return size;
+    }
+
+private:
+    int m_maximumWidth = 0;
+};
+
+} // namespace
 
 KeyView::KeyView(QWidget* parent) : QStackedWidget(parent), m_list(new QListView(this)), m_details(new QTreeView(this))
 {
@@ -26,6 +51,8 @@ KeyView::KeyView(QWidget* parent) : QStackedWidget(parent), m_list(new QListView
     m_list->setMovement(QListView::Static);
     m_list->setResizeMode(QListView::Adjust);
     m_list->setWrapping(true);
+    m_list->setTextElideMode(Qt::ElideRight);
+    m_list->setItemDelegate(new CellDelegate(m_list));
     for (QAbstractItemView* view :
          {static_cast<QAbstractItemView*>(m_list), static_cast<QAbstractItemView*>(m_details)}) {
         view->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -80,6 +107,9 @@ void KeyView::setViewMode(ViewMode mode)
     case Report:
         break;
     }
+    // Large icons wrap and elide within their cell by themselves.
+    static_cast<CellDelegate*>(m_list->itemDelegate())
+        ->setMaximumWidth(mode == SmallIcon || mode == List ? m_list->gridSize().width() - 2 : 0);
     if (mode != Report) {
         m_list->setMovement(QListView::Static);
         m_list->setWrapping(true);

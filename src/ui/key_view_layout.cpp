@@ -6,10 +6,10 @@
 
 namespace tessary {
 
-QSize keyViewSize(QSize outerTwips, int keyViewTop, int statusBarHeight)
+QSize keyViewSize(QSize outer, int keyViewTop, int statusBarHeight, QSize frame)
 {
-    return {std::max(0, outerTwips.width() - 100),
-            std::max(0, outerTwips.height() - (keyViewTop + 700 + statusBarHeight))};
+    return {std::max(0, outer.width() - frame.width()),
+            std::max(0, outer.height() - (keyViewTop + frame.height() + statusBarHeight))};
 }
 
 int pixelsToTwips(int pixels, int dotsPerInch)

@@ -11,7 +11,9 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -19,7 +21,6 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QScreen>
-#include <QShortcut>
 #include <QTimer>
 
 namespace tessary {
@@ -70,8 +71,33 @@ LoginForm::LoginForm(Session& session, Program& program)
     connect(m_doneButton, &QPushButton::clicked, this, &LoginForm::DoneButton_Click);
     connect(m_cancelButton, &QPushButton::clicked, this, &LoginForm::Command1_Click);
     connect(m_timer1, &QTimer::timeout, this, &LoginForm::Timer1_Timer);
-    // Esc anywhere in the window ends the program, as Cancel does.
-    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &LoginForm::Command1_Click);
+    // Enter on the closed list presses the default button, as it does in the password box.
+    m_loginNames->installEventFilter(this);
+}
+
+// Esc typed in any of the window's controls ends the program, as Cancel does. The controls pass it on, except the
+// dropped-down user list, which takes it to close itself.
+void LoginForm::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        Command1_Click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+bool LoginForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_loginNames && event->type() == QEvent::KeyPress && !m_loginNames->view()->isVisible()) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            // Not while a login is being checked: the button is disabled then.
+            if (m_doneButton->isEnabled())
+                DoneButton_Click();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void LoginForm::Form_Load()

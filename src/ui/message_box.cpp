@@ -1,5 +1,6 @@
 #include "ui/message_box.h"
 
+#include <QAbstractButton>
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -31,6 +32,13 @@ QMessageBox::Icon toQt(MessageBox::Icon icon)
     return QMessageBox::NoIcon;
 }
 
+// Some desktop themes put pictures on a box's standard buttons; no other button of the program has one.
+void plainButtons(QWidget* box)
+{
+    for (QAbstractButton* button : box->findChildren<QAbstractButton*>())
+        button->setIcon(QIcon());
+}
+
 } // namespace
 
 void MessageBox::show(QWidget* parent, const QString& text, const QString& title, Icon icon)
@@ -45,6 +53,7 @@ void MessageBox::show(QWidget* parent, const QString& text, const QString& title
     QString shownText = text;
     shownText.remove(QLatin1Char('\r'));
     QMessageBox box(toQt(icon), title.isEmpty() ? defaultTitle() : title, shownText, QMessageBox::Ok, parent);
+    plainButtons(&box);
     box.exec();
 }
 
@@ -78,8 +87,15 @@ bool MessageBox::askPassword(QWidget* parent, const QString& title, const QStrin
         *password = answer;
         return accepted;
     }
-    bool accepted = false;
-    *password = QInputDialog::getText(parent, title, label, QLineEdit::Password, {}, &accepted);
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(label);
+    dialog.setTextEchoMode(QLineEdit::Password);
+    dialog.setInputMethodHints(Qt::ImhSensitiveData | Qt::ImhNoPredictiveText);
+    dialog.adjustSize(); // the dialog makes its buttons when it is first laid out
+    plainButtons(&dialog);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    *password = accepted ? dialog.textValue() : QString();
     return accepted;
 }
 

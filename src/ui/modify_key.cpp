@@ -5,8 +5,10 @@
 #include "ui/key_table_model.h"
 #include "ui/login_form.h"
 #include "ui/message_box.h"
+#include "ui/password_clipboard.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -112,6 +114,8 @@ ModifyKey::ModifyKey(KeyTable& table, KeyTableModel& model, QWidget* owner)
         button->setAutoDefault(false);
         button->setDefault(index == 6);
         connect(button, &QPushButton::clicked, this, [this, i = index] { cmdNav_Click(i); });
+        if (index == 0)
+            m_cancelButton = button;
         buttons->addWidget(button);
     }
 
@@ -137,13 +141,27 @@ bool ModifyKey::ResetDisplay(const QString& selectedName)
     m_keyUrl->setText(fromCodePage(record.url));
     const QString password = fromCodePage(record.password);
     m_keyPassword->setText(password);
-    m_picture1->setText(password);
+    // The panel shows what Copy Password would copy, not the NUL and padding stored after it.
+    m_picture1->setText(passwordForClipboard(password));
     Label5_MouseUp();
+    m_keyUrl->setFocus();
     return true;
 }
 
 void ModifyKey::cmdNav_Click(int /*index: all three store*/)
 {
+    // A field the key ring cannot hold would be stored with question marks: refuse them all and keep the window.
+    const std::pair<QWidget*, QString> fields[] = {{m_keyUrl, m_keyUrl->text()},
+                                                   {m_keyUsername, m_keyUsername->text()},
+                                                   {m_keyDescription, m_keyDescription->toPlainText()}};
+    const char* names[] = {"URL", "user name", "description"};
+    for (int field = 0; field < 3; ++field) {
+        if (!fitsCodePage(fields[field].second)) {
+            MessageBox::show(this, unstorableTextMessage(QLatin1String(names[field])));
+            fields[field].first->setFocus();
+            return;
+        }
+    }
     if (m_keySlot > 0 && m_keySlot <= m_table.keyCount()) {
         KeyRecord& record = m_table.slot(m_keySlot);
         record.url = toCodePage(m_keyUrl->text());
@@ -166,6 +184,16 @@ void ModifyKey::Label5_MouseUp()
 {
     m_revealed = false;
     m_label5->raise();
+}
+
+void ModifyKey::keyPressEvent(QKeyEvent* event)
+{
+    // Esc is the Cancel button's, which stores like the other two; only the frame's close box discards.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        m_cancelButton->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 bool ModifyKey::eventFilter(QObject* watched, QEvent* event)

@@ -5,6 +5,7 @@
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class QPushButton;
 
 namespace tessary {
 
@@ -32,6 +33,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void layOutPasswordPanel();
@@ -53,6 +55,7 @@ private:
     QLineEdit* m_keyPassword;
     QLabel* m_picture1;
     QLabel* m_label5;
+    QPushButton* m_cancelButton = nullptr;
 };
 
 QString keyNotFoundMessage(const QString& keyName, int keySlot);

@@ -9,6 +9,7 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -69,7 +70,9 @@ NewUser::NewUser(Session& session, Program& program)
     fields->setRowStretch(7, 1);
 
     auto* page = new QHBoxLayout;
-    page->addWidget(picture5);
+    // The frame hugs the picture rather than growing with the page.
+    picture5->setFixedSize(picture5->sizeHint());
+    page->addWidget(picture5, 0, Qt::AlignTop);
     page->addLayout(fields, 1);
 
     // The bottom strip: an etched line, then the buttons.
@@ -83,9 +86,9 @@ NewUser::NewUser(Session& session, Program& program)
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(addButton(Back, QStringLiteral("< &Back"), false));
-    QPushButton* finishButton = addButton(Finish, QStringLiteral("&Finish"), true);
-    finishButton->setDefault(true);
-    buttons->addWidget(finishButton);
+    m_finishButton = addButton(Finish, QStringLiteral("&Finish"), true);
+    m_finishButton->setDefault(true);
+    buttons->addWidget(m_finishButton);
     buttons->addWidget(addButton(Cancel, QStringLiteral("&Cancel"), false));
     buttons->addWidget(addButton(Help, QStringLiteral("&Help"), false));
     strip->addLayout(buttons);
@@ -133,6 +136,16 @@ void NewUser::finish()
     }
     hide();
     m_program.completeLogin();
+}
+
+// A plain window has no default button of its own: Enter that no control took presses Finish.
+void NewUser::keyPressEvent(QKeyEvent* event)
+{
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && m_finishButton->isEnabled()) {
+        m_finishButton->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void NewUser::closeEvent(QCloseEvent* event)

@@ -30,6 +30,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void finish();
@@ -40,6 +41,7 @@ private:
     QLineEdit* m_text1;
     QLineEdit* m_text2;
     QWidget* m_picture4;
+    QPushButton* m_finishButton = nullptr;
 };
 
 QString newUserHelpMessage();

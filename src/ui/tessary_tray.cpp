@@ -7,7 +7,10 @@
 
 #include <QCursor>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QMenu>
+#include <QMouseEvent>
+#include <QStyleHints>
 
 namespace tessary {
 
@@ -25,6 +28,8 @@ TessaryTray::TessaryTray(Program& program, bool trayAvailable) : m_program(progr
     options->setEnabled(false);
     QAction* quit = m_popup->addAction(QStringLiteral("&Exit"), this, &TessaryTray::mnuQuit_Click);
     quit->setObjectName(QStringLiteral("mnuQuit"));
+    m_popup->installEventFilter(this);
+    m_clock.start();
 
     if (trayAvailable) {
         m_icon = new QSystemTrayIcon(programIcon(), this);
@@ -61,9 +66,11 @@ void TessaryTray::Form_MouseMove(int message)
 {
     switch (decodeTrayMessage(message)) {
     case TrayAction::MenuWithDefault:
+        m_menuPress = {message, m_clock.elapsed(), QCursor::pos()};
         popUp(m_login);
         break;
     case TrayAction::MenuWithoutDefault:
+        m_menuPress = {message, m_clock.elapsed(), QCursor::pos()};
         popUp(nullptr);
         break;
     case TrayAction::FirstItem:
@@ -74,6 +81,28 @@ void TessaryTray::Form_MouseMove(int message)
     case TrayAction::Nothing:
         break;
     }
+}
+
+bool TessaryTray::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != m_popup ||
+        (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseButtonDblClick))
+        return QObject::eventFilter(watched, event);
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    if (m_popup->rect().contains(mouse->position().toPoint()))
+        return false; // a press on the menu itself
+    const int button = mouse->button() == Qt::LeftButton    ? TrayMessage::LeftButtonDown
+                       : mouse->button() == Qt::RightButton ? TrayMessage::RightButtonDown
+                                                            : 0;
+    const QStyleHints* hints = QGuiApplication::styleHints();
+    const int doubleClick =
+        trayDoubleClick(m_menuPress, {button, m_clock.elapsed(), mouse->globalPosition().toPoint()},
+                        hints->mouseDoubleClickInterval(), hints->mouseDoubleClickDistance());
+    if (doubleClick == 0)
+        return false; // elsewhere, or too late: the menu closes as usual
+    m_menuPress = {};
+    Form_MouseMove(doubleClick);
+    return true;
 }
 
 void TessaryTray::popUp(QAction* defaultItem)

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "ui/tray_messages.h"
+
+#include <QElapsedTimer>
 #include <QObject>
 #include <QSystemTrayIcon>
 
@@ -32,6 +35,9 @@ public:
     QMenu* popupMenu() const { return m_popup; }
     QAction* loginItem() const { return m_login; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void popUp(QAction* defaultItem);
 
@@ -39,6 +45,9 @@ private:
     QSystemTrayIcon* m_icon = nullptr;
     QMenu* m_popup = nullptr;
     QAction* m_login = nullptr;
+    // The press that opened the menu: the menu takes the mouse, so a double click's second press comes to it.
+    QElapsedTimer m_clock;
+    TrayPress m_menuPress;
 };
 
 // The activation reason Qt reports, as the mouse message the tray's handler decodes.

@@ -17,4 +17,17 @@ TrayAction decodeTrayMessage(int message)
     }
 }
 
+int trayDoubleClick(const TrayPress& first, const TrayPress& second, int interval, int distance)
+{
+    if (first.message != second.message ||
+        (first.message != TrayMessage::LeftButtonDown && first.message != TrayMessage::RightButtonDown))
+        return 0;
+    const qint64 elapsed = second.time - first.time;
+    const QPoint moved = second.position - first.position;
+    if (elapsed < 0 || elapsed > interval || qAbs(moved.x()) > distance || qAbs(moved.y()) > distance)
+        return 0;
+    return first.message == TrayMessage::LeftButtonDown ? TrayMessage::LeftButtonDoubleClick
+                                                        : TrayMessage::RightButtonDoubleClick;
+}
+
 } // namespace tessary

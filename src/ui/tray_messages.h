@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QPoint>
+#include <QtGlobal>
+
 namespace tessary {
 
 // The mouse messages the notification area reports for the tray icon.
@@ -23,5 +26,17 @@ enum class TrayAction
 };
 
 TrayAction decodeTrayMessage(int message);
+
+// A button pressed on the icon: its down message (513 or 516), when (milliseconds on a steady clock) and where.
+struct TrayPress
+{
+    int message = 0;
+    qint64 time = 0;
+    QPoint position;
+};
+
+// The double-click message (515 or 518) when `second` completes a double click begun by `first`: the same button,
+// within `interval` milliseconds and `distance` pixels either way. 0 otherwise.
+int trayDoubleClick(const TrayPress& first, const TrayPress& second, int interval, int distance);
 
 } // namespace tessary

@@ -98,8 +98,22 @@ private slots:
         QCOMPARE(browser.window->model()->rowCount(), 3);
         QTreeView* details = browser.window->keyView()->detailsView();
         QCOMPARE(details->header()->count(), 4);
-        QCOMPARE(details->columnWidth(0), twipsToPixels(1860, browser.window->logicalDpiY()));
-        QCOMPARE(details->columnWidth(3), twipsToPixels(1440, browser.window->logicalDpiY()));
+        // Never narrower than the design, wide enough for each header and each row's text in this font, and all
+        // four side by side in the list at the window's first size.
+        const int dpi = browser.window->logicalDpiY();
+        const int designTwips[] = {1860, 1860, 1440, 1440};
+        int total = 0;
+        for (int column = 0; column < 4; ++column) {
+            QVERIFY(details->columnWidth(column) >= twipsToPixels(designTwips[column], dpi));
+            QVERIFY(details->columnWidth(column) >= details->header()->sectionSizeHint(column));
+            total += details->columnWidth(column);
+        }
+        for (int row = 0; row < 3; ++row) {
+            const QModelIndex stamp = browser.window->model()->index(row, KeyTableModel::CreationColumn);
+            QVERIFY(details->columnWidth(KeyTableModel::CreationColumn) >= details->sizeHintForIndex(stamp).width());
+        }
+        QVERIFY(QTest::qWaitForWindowExposed(browser.window));
+        QVERIFY(total <= details->viewport()->width());
     }
 
     void menuItems_data()
@@ -288,20 +302,47 @@ private slots:
         }
     }
 
+    void longNamesStayInTheirCell_data()
+    {
+        QTest::addColumn<KeyView::ViewMode>("mode");
+        QTest::newRow("large icons") << KeyView::LargeIcon;
+        QTest::newRow("small icons") << KeyView::SmallIcon;
+        QTest::newRow("list") << KeyView::List;
+    }
+
+    void longNamesStayInTheirCell()
+    {
+        QFETCH(KeyView::ViewMode, mode);
+        Browser browser({"short", QByteArray(80, 'w'), "next"});
+        browser.window->switchView(mode);
+        QVERIFY(QTest::qWaitForWindowExposed(browser.window));
+        QListView* list = browser.window->keyView()->listView();
+        const QRect cell = list->visualRect(browser.window->model()->index(1, 0));
+        QVERIFY2(cell.width() <= list->gridSize().width(), qPrintable(QString::number(cell.width())));
+    }
+
+    void resizeFollowsTheWindow_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("default") << QSize();
+        QTest::newRow("larger") << QSize(600, 420);
+        QTest::newRow("narrow and short") << QSize(240, 150);
+    }
+
     void resizeFollowsTheWindow()
     {
+        QFETCH(QSize, size);
         Browser browser;
-        browser.window->resize(600, 420);
+        if (size.isValid())
+            browser.window->resize(size);
         QVERIFY(QTest::qWaitForWindowExposed(browser.window));
-        const int dpi = browser.window->logicalDpiY();
-        const QSize outer = browser.window->frameGeometry().size();
-        const QSize expected = keyViewSize({pixelsToTwips(outer.width(), dpi), pixelsToTwips(outer.height(), dpi)},
-                                           pixelsToTwips(browser.window->findChild<QToolBar*>()->height(), dpi),
-                                           pixelsToTwips(browser.window->statusBar()->height(), dpi));
+        QCoreApplication::processEvents();
+        // Exactly the client area between the bars: no strip at the right, no band above the status bar.
+        const QWidget* client = browser.window->centralWidget();
+        QCOMPARE(browser.window->keyView()->geometry(), client->rect());
+        QCOMPARE(client->geometry().bottom() + 1, browser.window->statusBar()->geometry().top());
+        QCOMPARE(client->width(), browser.window->width());
         const QSize list = browser.window->keyView()->size();
-        QCOMPARE(list.width(), twipsToPixels(expected.width(), dpi));
-        QCOMPARE(list.height(),
-                 std::min(twipsToPixels(expected.height(), dpi), browser.window->centralWidget()->height()));
 
         browser.window->setWindowState(Qt::WindowMinimized);
         browser.window->resize(300, 200);

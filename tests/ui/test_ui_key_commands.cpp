@@ -8,8 +8,11 @@
 #include "ui_fixture.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
+#include <QItemSelectionModel>
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QDir>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLineEdit>
@@ -163,6 +166,7 @@ private slots:
     void noSelectionDoesNothing()
     {
         Browser browser;
+        browser.window->keyView()->selectionModel()->clearSelection();
         browser.window->CopyPasswordToClipboard();
         browser.window->deleteKey(true);
         browser.window->startRename();
@@ -176,6 +180,53 @@ private slots:
         QVERIFY(!browser.window->modifyKey());
         QVERIFY(recorder.opened.isEmpty());
         QVERIFY(MessageBox::takeRecorded().isEmpty());
+    }
+
+    void selectionAfterLoginAndDelete_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("keys");
+        QTest::addColumn<int>("deleteRow"); // -1: none
+        QTest::addColumn<QString>("selected");
+        const QList<QByteArray> three{"alpha", "beta", "gamma"};
+        QTest::newRow("after login") << three << -1 << QStringLiteral("alpha");
+        QTest::newRow("no keys") << QList<QByteArray>{} << -1 << QString();
+        QTest::newRow("first deleted") << three << 0 << QStringLiteral("beta");
+        QTest::newRow("middle deleted") << three << 1 << QStringLiteral("gamma");
+        QTest::newRow("last deleted") << three << 2 << QStringLiteral("beta");
+        QTest::newRow("only key deleted") << QList<QByteArray>{"alpha"} << 0 << QString();
+    }
+
+    void selectionAfterLoginAndDelete()
+    {
+        QFETCH(QList<QByteArray>, keys);
+        QFETCH(int, deleteRow);
+        QFETCH(QString, selected);
+        Browser browser(keys);
+        if (deleteRow >= 0) {
+            browser.select(deleteRow);
+            browser.window->action(QStringLiteral("menuDeleteKey"))->trigger();
+        }
+        KeyView* view = browser.window->keyView();
+        const int row = view->selectedRow();
+        QCOMPARE(row < 0 ? QString() : browser.window->model()->index(row, 0).data().toString(), selected);
+        if (row >= 0)
+            QCOMPARE(view->selectionModel()->currentIndex().row(), row);
+    }
+
+    void keysWorkRightAfterLogin()
+    {
+        Browser browser;
+        browser.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(browser.window));
+        QWidget* list = QApplication::focusWidget();
+        QCOMPARE(list, static_cast<QWidget*>(browser.window->keyView()->detailsView()));
+        QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(clipboardText(), QStringLiteral("secret-alpha"));
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Delete);
+        QCOMPARE(browser.table().slot(2).name, QByteArray("gamma"));
+        QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(clipboardText(), QStringLiteral("secret-gamma"));
     }
 
     void deleteFromTheMenuSavesOnClose()
@@ -229,6 +280,9 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("another key's name") << QStringLiteral("gamma") << QStringLiteral("Names must be unique");
         QTest::newRow("empty") << QString() << emptyKeyNameMessage();
+        const QString unstorable = unstorableTextMessage(QStringLiteral("key name"));
+        QTest::newRow("Greek letter") << QStringLiteral("\u03A9mega") << unstorable;
+        QTest::newRow("emoji") << QString::fromUcs4(U"key \U0001F511") << unstorable;
     }
 
     void renameRefusals()
@@ -274,6 +328,8 @@ private slots:
         QCOMPARE(recorder.opened.size(), opened.isEmpty() ? 0 : 1);
         if (!opened.isEmpty())
             QCOMPARE(recorder.opened.first(), QUrl(opened));
+        // The status bar says what happened, or why nothing did.
+        QCOMPARE(browser.window->statusText(), opened.isEmpty() ? noUrlText(QStringLiteral("alpha")) : openingText(opened));
     }
 
     void exportOfAnEmptyRing()
@@ -284,6 +340,7 @@ private slots:
         browser.window->Toolbar1_ButtonClick(1);
         QCOMPARE(fileSize(path), qint64(82));
         QVERIFY(MessageBox::takeRecorded().isEmpty());
+        QCOMPARE(browser.window->statusText(), exportedText(QDir::toNativeSeparators(path)));
     }
 
     void importFromTheSamePassword()

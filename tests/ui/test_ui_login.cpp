@@ -8,6 +8,8 @@
 #include "ui/tessary_tray.h"
 #include "ui_fixture.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -205,6 +207,53 @@ private slots:
         login.box->setText(QStringLiteral("pw"));
         QTest::keyClick(login.box, Qt::Key_Return);
         QVERIFY(fixture.program->session().isLoggedIn());
+    }
+
+    void enterOnTheUserList_data()
+    {
+        QTest::addColumn<bool>("newUser");
+        QTest::newRow("a user") << false;
+        QTest::newRow("[New User]") << true;
+    }
+
+    void enterOnTheUserList()
+    {
+        QFETCH(bool, newUser);
+        Fixture fixture;
+        fixture.addUser(QStringLiteral("Ann"), QStringLiteral("pw"));
+        Login login(fixture);
+        login.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(login.form));
+        if (newUser)
+            login.names->setCurrentIndex(login.form->newUserIndex());
+        else
+            login.box->setText(QStringLiteral("pw"));
+        login.names->setFocus();
+        QTest::keyClick(login.names, Qt::Key_Return);
+        QCOMPARE(fixture.program->session().isLoggedIn(), !newUser);
+        QCOMPARE(fixture.program->newUser() && fixture.program->newUser()->isVisible(), newUser);
+        QCOMPARE(fixture.ends, 0);
+        tessary::test::flushDeletes();
+    }
+
+    void escapeOnTheDroppedListOnlyClosesIt()
+    {
+        Fixture fixture;
+        fixture.addUser(QStringLiteral("Ann"), QStringLiteral("pw"));
+        Login login(fixture);
+        login.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(login.form));
+        login.names->setFocus();
+        login.names->showPopup();
+        QWidget* popup = QApplication::activePopupWidget();
+        QVERIFY(popup);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QTRY_VERIFY(!login.names->view()->isVisible());
+        QCOMPARE(fixture.ends, 0);
+        QVERIFY(login.form->isVisible());
+        // Closed, Esc has its meaning for the window again.
+        QTest::keyClick(login.names, Qt::Key_Escape);
+        QCOMPARE(fixture.ends, 1);
     }
 
     void escapeAndCancelEnd_data()

@@ -199,6 +199,90 @@ private slots:
         QVERIFY(browser.table().slot(4).isFree());
     }
 
+    void textTheKeyRingCannotHold_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("refusal"); // empty: stored
+        QTest::newRow("Greek URL") << QStringLiteral("keyURL") << QStringLiteral("https://\u03A9mega.example")
+                                   << unstorableTextMessage(QStringLiteral("URL"));
+        QTest::newRow("emoji user name") << QStringLiteral("keyUsername") << QString::fromUcs4(U"ann \U0001F600")
+                                         << unstorableTextMessage(QStringLiteral("user name"));
+        QTest::newRow("CJK description") << QStringLiteral("keyDescription") << QStringLiteral("\u3042 notes")
+                                         << unstorableTextMessage(QStringLiteral("description"));
+        // Letters of the code page's upper half are stored, those at 0x80 to 0x9F included.
+        QTest::newRow("code page letters") << QStringLiteral("keyUsername") << QStringLiteral("caf\u00E9 \u2013 \u20AC")
+                                           << QString();
+    }
+
+    void textTheKeyRingCannotHold()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, text);
+        QFETCH(QString, refusal);
+        Browser browser;
+        const KeyRecord before = browser.table().slot(1);
+        ModifyKey* window = openFor(browser, 0);
+        // A storable change beside the one in question: refused together or stored together.
+        field<QLineEdit>(window, box == QLatin1String("keyURL") ? "keyUsername" : "keyURL")
+            ->setText(QStringLiteral("plain"));
+        if (auto* description = window->findChild<QPlainTextEdit*>(box))
+            description->setPlainText(text);
+        else
+            window->findChild<QLineEdit*>(box)->setText(text);
+        window->cmdNav_Click(6);
+        if (refusal.isEmpty()) {
+            QVERIFY(MessageBox::takeRecorded().isEmpty());
+            QVERIFY(!window->isVisible());
+            QCOMPARE(browser.table().slot(1).userName, toCodePage(text));
+            QCOMPARE(fromCodePage(browser.table().slot(1).userName), text);
+            return;
+        }
+        QCOMPARE(Fixture::texts(MessageBox::takeRecorded()), QStringList{refusal});
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->focusWidget(), window->findChild<QWidget*>(box));
+        QCOMPARE(browser.table().slot(1), before);
+    }
+
+    void panelShowsThePasswordUpToItsNul()
+    {
+        Browser browser;
+        const QByteArray stored = toCodePage(QStringLiteral("cr\u00E8me-br\u00FBl\u00E9e")) + '\0' + QByteArray(20, ' ');
+        browser.table().slot(1).password = stored;
+        ModifyKey* window = openFor(browser, 0);
+        QCOMPARE(field<QLabel>(window, "Picture1")->text(), QStringLiteral("cr\u00E8me-br\u00FBl\u00E9e"));
+        QCOMPARE(field<QLineEdit>(window, "keyPassword")->text(), fromCodePage(stored));
+    }
+
+    void keyboard()
+    {
+        Browser browser;
+        ModifyKey* window = openFor(browser, 0);
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QCOMPARE(window->focusWidget(), field<QWidget>(window, "keyURL"));
+
+        // Alt+C belongs to three buttons: each press moves to the next, none is pressed.
+        QList<QWidget*> reached;
+        for (int press = 0; press < 4; ++press) {
+            QTest::keyClick(window->focusWidget(), Qt::Key_C, Qt::AltModifier);
+            reached.append(window->focusWidget());
+        }
+        QCOMPARE(reached, (QList<QWidget*>{field<QWidget>(window, "Command1"), field<QWidget>(window, "Command3"),
+                                           field<QWidget>(window, "cmdNav_0"), field<QWidget>(window, "Command1")}));
+        QVERIFY(window->isVisible());
+
+        // Esc is Cancel, which stores as the other buttons do.
+        field<QLineEdit>(window, "keyURL")->setText(QStringLiteral("https://esc.example"));
+        QTest::keyClick(window->focusWidget(), Qt::Key_Escape);
+        QVERIFY(!window->isVisible());
+        QCOMPARE(browser.table().slot(1).url, QByteArray("https://esc.example"));
+
+        // The next opening starts at the URL again.
+        window = openFor(browser, 1);
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QCOMPARE(window->focusWidget(), field<QWidget>(window, "keyURL"));
+    }
+
     void descriptionHolds255Characters()
     {
         Browser browser;

@@ -76,6 +76,28 @@ private slots:
         QCOMPARE(fixture.storedKeys(QStringLiteral("Username"), QStringLiteral("a")), QList<QByteArray>());
     }
 
+    void enterPressesFinish_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::newRow("user name") << QStringLiteral("Text1");
+        QTest::newRow("password") << QStringLiteral("Text2");
+    }
+
+    void enterPressesFinish()
+    {
+        QFETCH(QString, box);
+        Fixture fixture;
+        fixture.program->startProgram({});
+        NewUser* window = fixture.program->newUser();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        auto* text = window->findChild<QLineEdit*>(box);
+        text->setFocus();
+        QTest::keyClick(text, Qt::Key_Return);
+        QVERIFY(fixture.exists(QStringLiteral("Username.keyRing")));
+        QVERIFY(!window->isVisible());
+        QCOMPARE(fixture.program->session().currentUserName(), QStringLiteral("Username"));
+    }
+
     void nameKeptAsTyped()
     {
         Fixture fixture;

@@ -85,6 +85,34 @@ private slots:
         QCOMPARE(decodeTrayMessage(message), action);
     }
 
+    void trayDoubleClick_data()
+    {
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("second");
+        QTest::addColumn<qint64>("elapsed");
+        QTest::addColumn<QPoint>("moved");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("left, at once") << 513 << 513 << qint64(0) << QPoint() << 515;
+        QTest::newRow("right, at the limit") << 516 << 516 << qint64(400) << QPoint(4, -4) << 518;
+        QTest::newRow("too late") << 513 << 513 << qint64(401) << QPoint() << 0;
+        QTest::newRow("moved too far across") << 516 << 516 << qint64(100) << QPoint(5, 0) << 0;
+        QTest::newRow("moved too far down") << 513 << 513 << qint64(100) << QPoint(0, -5) << 0;
+        QTest::newRow("other button") << 513 << 516 << qint64(100) << QPoint() << 0;
+        QTest::newRow("middle button") << 0 << 0 << qint64(100) << QPoint() << 0;
+        QTest::newRow("clock behind") << 513 << 513 << qint64(-1) << QPoint() << 0;
+    }
+
+    void trayDoubleClick()
+    {
+        QFETCH(int, first);
+        QFETCH(int, second);
+        QFETCH(qint64, elapsed);
+        QFETCH(QPoint, moved);
+        QFETCH(int, expected);
+        const QPoint at(900, 750);
+        QCOMPARE(tessary::trayDoubleClick({first, 5000, at}, {second, 5000 + elapsed, at + moved}, 400, 4), expected);
+    }
+
     void activationReasons_data()
     {
         QTest::addColumn<QSystemTrayIcon::ActivationReason>("reason");
@@ -122,6 +150,29 @@ private slots:
         QFETCH(int, statusBar);
         QFETCH(QSize, expected);
         QCOMPARE(tessary::keyViewSize(outer, top, statusBar), expected);
+    }
+
+    void keyViewSizeWithARealFrame_data()
+    {
+        QTest::addColumn<QSize>("outer");
+        QTest::addColumn<int>("toolbar");
+        QTest::addColumn<int>("statusBar");
+        QTest::addColumn<QSize>("frame");
+        QTest::addColumn<QSize>("expected");
+        QTest::newRow("no frame") << QSize(484, 300) << 30 << 22 << QSize(0, 24) << QSize(484, 224);
+        QTest::newRow("borders and title") << QSize(494, 330) << 30 << 22 << QSize(10, 54) << QSize(484, 224);
+        QTest::newRow("only the bars") << QSize(10, 106) << 30 << 22 << QSize(10, 54) << QSize(0, 0);
+        QTest::newRow("less than the bars") << QSize(4, 80) << 30 << 22 << QSize(10, 54) << QSize(0, 0);
+    }
+
+    void keyViewSizeWithARealFrame()
+    {
+        QFETCH(QSize, outer);
+        QFETCH(int, toolbar);
+        QFETCH(int, statusBar);
+        QFETCH(QSize, frame);
+        QFETCH(QSize, expected);
+        QCOMPARE(tessary::keyViewSize(outer, toolbar, statusBar, frame), expected);
     }
 
     void twips()

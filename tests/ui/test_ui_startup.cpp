@@ -8,6 +8,8 @@
 
 #include <QApplication>
 #include <QMenu>
+#include <QScreen>
+#include <QMouseEvent>
 #include <QSignalSpy>
 
 using namespace tessary;
@@ -129,6 +131,46 @@ private slots:
         tray->Form_MouseMove(515);
         QVERIFY(!tray->popupMenu()->isVisible());
         QCOMPARE(shownWindow(*fixture.program), QStringLiteral("newUser"));
+    }
+
+    // The menu opened by the first press takes the mouse, so the second press of a double click comes to it.
+    void trayDoubleClickThroughTheMenu_data()
+    {
+        QTest::addColumn<int>("firstPress");
+        QTest::addColumn<Qt::MouseButton>("secondButton");
+        QTest::addColumn<QPoint>("moved");
+        QTest::addColumn<QString>("window");
+        QTest::newRow("left twice") << 513 << Qt::LeftButton << QPoint(1, 1) << QStringLiteral("loginForm");
+        QTest::newRow("right twice") << 516 << Qt::RightButton << QPoint(0, 0) << QStringLiteral("loginForm");
+        QTest::newRow("left, then right") << 513 << Qt::RightButton << QPoint(0, 0) << QString();
+        QTest::newRow("second press far away") << 516 << Qt::RightButton << QPoint(-300, -200) << QString();
+    }
+
+    void trayDoubleClickThroughTheMenu()
+    {
+        QFETCH(int, firstPress);
+        QFETCH(Qt::MouseButton, secondButton);
+        QFETCH(QPoint, moved);
+        QFETCH(QString, window);
+        Fixture fixture;
+        fixture.addUser(QStringLiteral("Ann"), QStringLiteral("pw"));
+        fixture.program->startProgram({QStringLiteral("/s")});
+        TessaryTray* tray = fixture.program->tray();
+        // Near the bottom right corner, as a notification area is: the menu opens above and to the left.
+        const QPoint icon = QGuiApplication::primaryScreen()->geometry().bottomRight() - QPoint(20, 8);
+        QCursor::setPos(icon);
+        tray->Form_MouseMove(firstPress);
+        QMenu* menu = tray->popupMenu();
+        QVERIFY(menu->isVisible());
+        QVERIFY(!menu->geometry().contains(icon + moved));
+        const QPoint global = icon + moved;
+        QMouseEvent press(QEvent::MouseButtonPress, menu->mapFromGlobal(global), global, secondButton, secondButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(menu, &press);
+        QCOMPARE(shownWindow(*fixture.program), window);
+        if (!window.isEmpty())
+            QVERIFY(!menu->isVisible());
+        menu->hide();
     }
 
     void trayLoginItemFollowsTheUserList()
