@@ -8,9 +8,9 @@
 #include "ui/password_clipboard.h"
 
 #include <QCloseEvent>
-#include <QKeyEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -151,14 +151,19 @@ bool ModifyKey::ResetDisplay(const QString& selectedName)
 void ModifyKey::cmdNav_Click(int /*index: all three store*/)
 {
     // A field the key ring cannot hold would be stored with question marks: refuse them all and keep the window.
-    const std::pair<QWidget*, QString> fields[] = {{m_keyUrl, m_keyUrl->text()},
-                                                   {m_keyUsername, m_keyUsername->text()},
-                                                   {m_keyDescription, m_keyDescription->toPlainText()}};
-    const char* names[] = {"URL", "user name", "description"};
-    for (int field = 0; field < 3; ++field) {
-        if (!fitsCodePage(fields[field].second)) {
-            MessageBox::show(this, unstorableTextMessage(QLatin1String(names[field])));
-            fields[field].first->setFocus();
+    struct Field
+    {
+        QWidget* box;
+        QString text;
+        const char* name;
+    };
+    const Field fields[] = {{m_keyUrl, m_keyUrl->text(), "URL"},
+                            {m_keyUsername, m_keyUsername->text(), "user name"},
+                            {m_keyDescription, m_keyDescription->toPlainText(), "description"}};
+    for (const Field& field : fields) {
+        if (!fitsCodePage(field.text)) {
+            MessageBox::show(this, unstorableTextMessage(QLatin1String(field.name)));
+            field.box->setFocus();
             return;
         }
     }

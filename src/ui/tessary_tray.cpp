@@ -95,9 +95,8 @@ bool TessaryTray::eventFilter(QObject* watched, QEvent* event)
                        : mouse->button() == Qt::RightButton ? TrayMessage::RightButtonDown
                                                             : 0;
     const QStyleHints* hints = QGuiApplication::styleHints();
-    const int doubleClick =
-        trayDoubleClick(m_menuPress, {button, m_clock.elapsed(), mouse->globalPosition().toPoint()},
-                        hints->mouseDoubleClickInterval(), hints->mouseDoubleClickDistance());
+    const int doubleClick = trayDoubleClick(m_menuPress, {button, m_clock.elapsed(), mouse->globalPosition().toPoint()},
+                                            hints->mouseDoubleClickInterval(), hints->mouseDoubleClickDistance());
     if (doubleClick == 0)
         return false; // elsewhere, or too late: the menu closes as usual
     m_menuPress = {};

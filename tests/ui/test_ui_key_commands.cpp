@@ -1,7 +1,7 @@
 // The key browser's commands: the clipboard and its clearing ticks, delete, rename, Goto Page, export, import and
 // the capacity test.
-#include "crypto/password_hash.h"
 #include "app/key_ring_import.h"
+#include "crypto/password_hash.h"
 #include "ui/key_table_model.h"
 #include "ui/modify_key.h"
 #include "ui/password_clipboard.h"
@@ -9,12 +9,12 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
-#include <QItemSelectionModel>
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QToolBar>
@@ -329,7 +329,8 @@ private slots:
         if (!opened.isEmpty())
             QCOMPARE(recorder.opened.first(), QUrl(opened));
         // The status bar says what happened, or why nothing did.
-        QCOMPARE(browser.window->statusText(), opened.isEmpty() ? noUrlText(QStringLiteral("alpha")) : openingText(opened));
+        QCOMPARE(browser.window->statusText(),
+                 opened.isEmpty() ? noUrlText(QStringLiteral("alpha")) : openingText(opened));
     }
 
     void exportOfAnEmptyRing()

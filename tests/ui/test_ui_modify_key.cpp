@@ -211,8 +211,8 @@ private slots:
         QTest::newRow("CJK description") << QStringLiteral("keyDescription") << QStringLiteral("\u3042 notes")
                                          << unstorableTextMessage(QStringLiteral("description"));
         // Letters of the code page's upper half are stored, those at 0x80 to 0x9F included.
-        QTest::newRow("code page letters") << QStringLiteral("keyUsername") << QStringLiteral("caf\u00E9 \u2013 \u20AC")
-                                           << QString();
+        QTest::newRow("code page letters")
+            << QStringLiteral("keyUsername") << QStringLiteral("caf\u00E9 \u2013 \u20AC") << QString();
     }
 
     void textTheKeyRingCannotHold()
@@ -247,7 +247,8 @@ private slots:
     void panelShowsThePasswordUpToItsNul()
     {
         Browser browser;
-        const QByteArray stored = toCodePage(QStringLiteral("cr\u00E8me-br\u00FBl\u00E9e")) + '\0' + QByteArray(20, ' ');
+        const QByteArray stored =
+            toCodePage(QStringLiteral("cr\u00E8me-br\u00FBl\u00E9e")) + '\0' + QByteArray(20, ' ');
         browser.table().slot(1).password = stored;
         ModifyKey* window = openFor(browser, 0);
         QCOMPARE(field<QLabel>(window, "Picture1")->text(), QStringLiteral("cr\u00E8me-br\u00FBl\u00E9e"));

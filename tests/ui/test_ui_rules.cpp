@@ -152,29 +152,6 @@ private slots:
         QCOMPARE(tessary::keyViewSize(outer, top, statusBar), expected);
     }
 
-    void keyViewSizeWithARealFrame_data()
-    {
-        QTest::addColumn<QSize>("outer");
-        QTest::addColumn<int>("toolbar");
-        QTest::addColumn<int>("statusBar");
-        QTest::addColumn<QSize>("frame");
-        QTest::addColumn<QSize>("expected");
-        QTest::newRow("no frame") << QSize(484, 300) << 30 << 22 << QSize(0, 24) << QSize(484, 224);
-        QTest::newRow("borders and title") << QSize(494, 330) << 30 << 22 << QSize(10, 54) << QSize(484, 224);
-        QTest::newRow("only the bars") << QSize(10, 106) << 30 << 22 << QSize(10, 54) << QSize(0, 0);
-        QTest::newRow("less than the bars") << QSize(4, 80) << 30 << 22 << QSize(10, 54) << QSize(0, 0);
-    }
-
-    void keyViewSizeWithARealFrame()
-    {
-        QFETCH(QSize, outer);
-        QFETCH(int, toolbar);
-        QFETCH(int, statusBar);
-        QFETCH(QSize, frame);
-        QFETCH(QSize, expected);
-        QCOMPARE(tessary::keyViewSize(outer, toolbar, statusBar, frame), expected);
-    }
-
     void twips()
     {
         QCOMPARE(twipsToPixels(7260, 96), 484);

@@ -8,8 +8,8 @@
 
 #include <QApplication>
 #include <QMenu>
-#include <QScreen>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QSignalSpy>
 
 using namespace tessary;
