@@ -20,6 +20,13 @@ public:
         });
     }
 
+    // The sockets go with the server, after the members their handlers use: they must not call in any more.
+    ~LocalHttpServer()
+    {
+        for (QTcpSocket* socket : m_server.findChildren<QTcpSocket*>())
+            socket->disconnect();
+    }
+
     bool isListening() const { return m_server.isListening(); }
     QUrl url(const QString& path = QStringLiteral("/a.txt")) const
     {
@@ -37,11 +44,17 @@ public:
     void keepSilent() { m_silent = true; }
 
     const QList<QByteArray>& requestLines() const { return m_requestLines; }
+    // Connections the client closed before the server answered.
+    int dropped() const { return m_dropped; }
 
 private:
     void serve(QTcpSocket* socket)
     {
-        QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        QObject::connect(socket, &QTcpSocket::disconnected, socket, [this, socket] {
+            if (m_received.remove(socket))
+                ++m_dropped;
+            socket->deleteLater();
+        });
         QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
             m_received[socket] += socket->readAll();
             const QByteArray& request = m_received[socket];
@@ -59,4 +72,5 @@ private:
     bool m_silent = false;
     QHash<QTcpSocket*, QByteArray> m_received;
     QList<QByteArray> m_requestLines;
+    int m_dropped = 0;
 };
