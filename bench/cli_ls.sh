@@ -1,10 +1,12 @@
 #!/bin/sh
 # Times `tessary-cli ls` on a full 255-key ring against a trivial QtCore program that reads a line and prints 255
-# lines, and reports the peak memory of both.
-# Usage: bench/cli_ls.sh [path/to/tessary-cli]   (default: build/src/cli/tessary-cli)
+# lines (and, when given, another build of tessary-cli: an earlier commit's, built apart), and reports the peak
+# memory of each.
+# Usage: bench/cli_ls.sh [path/to/tessary-cli [OTHER-tessary-cli]]   (default: build/src/cli/tessary-cli)
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 cli=$(realpath "${1:-$here/../build/src/cli/tessary-cli}")
+other=${2:+$(realpath "$2")}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -23,13 +25,19 @@ done
 printf 'bench password\n' > "$work/password"
 [ "$(wc -l < "$(printf 'bench password\n' | "$cli" --dir "$work" ls bench > "$work/out"; echo "$work/out")")" -eq 255 ]
 
-hyperfine --warmup 5 --runs 50 --export-markdown "$work/times.md" \
-    -n "tessary-cli ls (255 keys)" "'$cli' --dir '$work' ls bench < '$work/password' > /dev/null" \
+set -- -n "tessary-cli ls (255 keys)" "'$cli' --dir '$work' ls bench < '$work/password' > /dev/null" \
     -n "trivial QtCore program" "'$work/trivial' < '$work/password' > /dev/null"
+[ -n "$other" ] && set -- "$@" -n "other tessary-cli ls (255 keys)" \
+    "'$other' --dir '$work' ls bench < '$work/password' > /dev/null"
+hyperfine --warmup 5 --runs 50 --export-markdown "$work/times.md" "$@"
 cat "$work/times.md"
 
-for name in cli trivial; do
-    if [ "$name" = cli ]; then set -- "$cli" --dir "$work" ls bench; else set -- "$work/trivial"; fi
+for name in cli trivial ${other:+other}; do
+    case $name in
+    cli) set -- "$cli" --dir "$work" ls bench ;;
+    other) set -- "$other" --dir "$work" ls bench ;;
+    *) set -- "$work/trivial" ;;
+    esac
     peak=$(/usr/bin/time -f '%M' "$@" < "$work/password" 2>&1 >/dev/null | tail -n 1)
     echo "peak memory, $name: ${peak} KiB"
 done

@@ -31,6 +31,8 @@ int updateCheckCommand(const Invocation& invocation, Console& console)
         console.out(line.text);
     for (const QString& item : check.listItems)
         console.out(item);
+    if (check.unlistedItems > 0)
+        console.out(unlistedReleasesItem(check.unlistedItems));
     switch (check.outcome) {
     case UpdateCheck::Outcome::Listed:
     case UpdateCheck::Outcome::UpToDate:

@@ -12,12 +12,14 @@ class QToolBar;
 
 namespace tessary {
 
+class FrmAbout;
 class KeyTableModel;
 class ModifyKey;
 class NewKey;
 class PasswordClipboard;
 class Program;
 class Session;
+class WebUpdate;
 
 // The logged-in user's main window: the key list in four views, toolbar, menu bar, pop-up menu and status bar.
 class KeyBrowser : public QMainWindow
@@ -50,6 +52,9 @@ public:
     void importKeyring();
     void gotoPage();
     void showDocumentation();
+    // The Help menu's windows, modal over this one. "&Web Update" stays disabled; code may still open the window.
+    FrmAbout* showAbout();
+    WebUpdate* showWebUpdate();
 
     KeyView* keyView() const { return m_keyView; }
     PasswordClipboard* passwordClipboard() const { return m_clipboard; }
@@ -92,6 +97,8 @@ private:
     PasswordClipboard* m_clipboard;
     QPointer<ModifyKey> m_modifyKey;
     QPointer<NewKey> m_newKey;
+    QPointer<FrmAbout> m_about;
+    QPointer<WebUpdate> m_webUpdate;
 };
 
 // "Tessory v0.1 Alpha II"

@@ -5,9 +5,11 @@
 #include "storage/codepage.h"
 #include "app/key_ring_import.h"
 #include "ui/key_table_model.h"
+#include "ui/frm_about.h"
 #include "ui/message_box.h"
 #include "ui/modify_key.h"
 #include "ui/new_key.h"
+#include "ui/web_update.h"
 #include "ui/password_clipboard.h"
 #include "ui/program.h"
 
@@ -35,6 +37,8 @@ void KeyBrowser::connectCommands()
     on("popUpKeyProps", [this] { KeyPropertiesDialog(); });
     on("menuNewKey", [this] { newKeyEntry(); });
     on("menuDocumentation", [this] { showDocumentation(); });
+    on("menuAbout", [this] { showAbout(); });
+    on("menuWebUpdate", [this] { showWebUpdate(); });
     connect(m_keyView, &KeyView::rowDoubleClicked, this, [this] { CopyPasswordToClipboard(); });
     connect(m_toolbar, &QToolBar::actionTriggered, this,
             [this](QAction* button) { Toolbar1_ButtonClick(button->data().toInt()); });
@@ -197,6 +201,28 @@ void KeyBrowser::gotoPage()
 void KeyBrowser::showDocumentation()
 {
     MessageBox::show(this, documentationMessage());
+}
+
+FrmAbout* KeyBrowser::showAbout()
+{
+    if (!m_about) {
+        m_about = new FrmAbout(this);
+        m_about->setWindowModality(Qt::WindowModal);
+    }
+    m_about->show();
+    m_about->raise();
+    return m_about;
+}
+
+WebUpdate* KeyBrowser::showWebUpdate()
+{
+    if (!m_webUpdate) {
+        m_webUpdate = new WebUpdate(m_session.dataDirectory(), this);
+        m_webUpdate->setWindowModality(Qt::WindowModal);
+    }
+    m_webUpdate->show();
+    m_webUpdate->raise();
+    return m_webUpdate;
 }
 
 void KeyBrowser::saveNow()

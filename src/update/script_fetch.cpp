@@ -6,6 +6,7 @@
 #include <QNetworkRequest>
 
 #include <array>
+#include <utility>
 
 namespace tessary {
 
@@ -34,10 +35,19 @@ ScriptFetch::ScriptFetch(QObject* parent) : QObject(parent), m_network(new QNetw
 
 ScriptFetch::~ScriptFetch()
 {
-    if (m_reply) {
-        m_reply->disconnect(this);
-        m_reply->abort();
-    }
+    cancel();
+}
+
+void ScriptFetch::cancel()
+{
+    if (!m_reply)
+        return;
+    QNetworkReply* reply = std::exchange(m_reply, nullptr);
+    m_timer.stop();
+    reply->disconnect(this);
+    reply->abort();
+    reply->deleteLater();
+    m_body.clear();
 }
 
 void ScriptFetch::advanceTo(TransferState state)
@@ -55,6 +65,7 @@ void ScriptFetch::start(const QUrl& url)
 {
     m_body.clear();
     m_error.clear();
+    m_status = 0;
     m_reached = 0;
     const QString scheme = url.scheme().toLower();
     if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
@@ -115,7 +126,9 @@ void ScriptFetch::onFinished()
     m_timer.stop();
     m_body += reply->readAll();
     // An HTTP status means the server answered: its page is judged as a script. No status means no answer.
-    const bool answered = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    const bool answered = status.isValid();
+    m_status = status.toInt();
     if (answered && m_body.size() <= maximumSize) {
         advanceTo(TransferState::Disconnected);
     } else {
@@ -131,13 +144,7 @@ void ScriptFetch::fail(const QString& message)
 {
     if (!m_reply)
         return;
-    QNetworkReply* reply = m_reply;
-    m_reply = nullptr;
-    m_timer.stop();
-    reply->disconnect(this);
-    reply->abort();
-    reply->deleteLater();
-    m_body.clear();
+    cancel();
     m_error = message;
     emit finished();
 }

@@ -34,11 +34,16 @@ public:
     // Runs the event loop until the transfer is over; true when a response arrived.
     bool fetch(const QUrl& url);
 
+    // Stops a running transfer without a word: no finished(), no error.
+    void cancel();
+
     bool isRunning() const { return m_reply != nullptr; }
     // The response body, whatever the HTTP status (an error page is a script without the marker).
     const QByteArray& body() const { return m_body; }
     // Why no response arrived; empty when one did.
     const QString& error() const { return m_error; }
+    // The response is the server's error page (HTTP status 400 or above).
+    bool httpError() const { return m_status >= 400; }
 
 signals:
     void stateChanged(int state);
@@ -57,6 +62,7 @@ private:
     int m_reached = 0; // index into the order of states
     QByteArray m_body;
     QString m_error;
+    int m_status = 0;
 };
 
 } // namespace tessary

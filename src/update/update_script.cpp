@@ -93,11 +93,20 @@ UpdateCheck evaluateUpdateScript(const QString& script, const QString& historyPa
     if (!releases.error.isEmpty())
         return stopped(check, UpdateCheck::Outcome::Unreadable, releases.error);
     for (const Release& release : releases.releases) {
-        if (release.version > programVersion)
+        if (!(release.version > programVersion))
+            continue;
+        if (check.listItems.size() < maximumListItems)
             check.listItems.append(versionText(release.version) + QStringLiteral(" - ") + release.description);
+        else
+            ++check.unlistedItems;
     }
     check.outcome = UpdateCheck::Outcome::Listed;
     return check;
+}
+
+QString unlistedReleasesItem(qsizetype count)
+{
+    return QStringLiteral("(%1 more releases not listed)").arg(count);
 }
 
 } // namespace tessary

@@ -33,10 +33,18 @@ struct UpdateCheck
     Outcome outcome = Outcome::Unreadable;
     QList<UpdateLine> lines;
     QStringList listItems;
+    qsizetype unlistedItems = 0; // newer releases beyond maximumListItems
     QString message;
 };
 
+// A history from the network may name any number of releases; one check lists this many at most and counts
+// the rest.
+inline constexpr int maximumListItems = 1000;
+
 // Evaluates a fetched script. Only a script that passes every test before the history writes `historyPath`.
 UpdateCheck evaluateUpdateScript(const QString& script, const QString& historyPath);
+
+// The note that stands for the releases a list leaves out.
+QString unlistedReleasesItem(qsizetype count);
 
 } // namespace tessary

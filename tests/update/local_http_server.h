@@ -21,6 +21,13 @@ public:
         });
     }
 
+    // The sockets go with the server, after the members their handlers use: they must not call in any more.
+    ~LocalHttpServer()
+    {
+        for (QTcpSocket* socket : m_server.findChildren<QTcpSocket*>())
+            socket->disconnect();
+    }
+
     bool isListening() const { return m_server.isListening(); }
     QUrl url(const QString& path = QStringLiteral("/a.txt")) const
     {
@@ -44,11 +51,17 @@ public:
     }
 
     const QList<QByteArray>& requestLines() const { return m_requestLines; }
+    // Connections the client closed before the server answered.
+    int dropped() const { return m_dropped; }
 
 private:
     void serve(QTcpSocket* socket)
     {
-        QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        QObject::connect(socket, &QTcpSocket::disconnected, socket, [this, socket] {
+            if (m_received.remove(socket))
+                ++m_dropped;
+            socket->deleteLater();
+        });
         QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
             m_received[socket] += socket->readAll();
             const QByteArray& request = m_received[socket];
@@ -82,4 +95,5 @@ private:
     std::chrono::milliseconds m_interval{0};
     QHash<QTcpSocket*, QByteArray> m_received;
     QList<QByteArray> m_requestLines;
+    int m_dropped = 0;
 };

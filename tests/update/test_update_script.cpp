@@ -43,6 +43,8 @@ private slots:
     void evaluate_data();
     void evaluate();
     void workedExample();
+    void longHistoryIsCut_data();
+    void longHistoryIsCut();
 };
 
 void TestUpdateScript::getParm_data()
@@ -223,6 +225,34 @@ void TestUpdateScript::workedExample()
     QFile written(history);
     QVERIFY(written.open(QIODevice::ReadOnly));
     QCOMPARE(written.readAll(), QByteArray(" 0.1,First alpha,0.2,Login fixed,0.3,New wizard pages\r\n"));
+}
+
+void TestUpdateScript::longHistoryIsCut_data()
+{
+    QTest::addColumn<int>("newer");
+    QTest::addColumn<qsizetype>("unlisted");
+
+    QTest::newRow("exactly the bound") << maximumListItems << qsizetype(0);
+    QTest::newRow("one more") << maximumListItems + 1 << qsizetype(1);
+    QTest::newRow("many more") << 3 * maximumListItems << qsizetype(2 * maximumListItems);
+}
+
+// Old releases in between count for nothing; the newer ones beyond the bound are counted, not listed.
+void TestUpdateScript::longHistoryIsCut()
+{
+    QFETCH(int, newer);
+    QFETCH(qsizetype, unlisted);
+    QStringList history;
+    for (int i = 0; i < newer; ++i)
+        history << QStringLiteral("0.05,old,%1,Fix %2").arg(1 + i).arg(i);
+    QTemporaryDir dir;
+    const UpdateCheck check = evaluateUpdateScript(
+        changed(QStringLiteral("0.1,First alpha,0.2,Login fixed,0.3,New wizard pages"), history.join(QLatin1Char(','))),
+        dir.filePath(QStringLiteral("history.dat")));
+    QCOMPARE(check.outcome, UpdateCheck::Outcome::Listed);
+    QCOMPARE(check.listItems.size(), maximumListItems);
+    QCOMPARE(check.listItems.last(), QStringLiteral("%1 - Fix %2").arg(maximumListItems).arg(maximumListItems - 1));
+    QCOMPARE(check.unlistedItems, unlisted);
 }
 
 QTEST_GUILESS_MAIN(TestUpdateScript)
