@@ -31,7 +31,7 @@ const QList<CommandEntry>& commandTable()
         {{QStringLiteral("check"), 1, 1, {}, {}}, checkCommand},
         {{QStringLiteral("estimate"), 0, 0, {QStringLiteral("--loops")}, {}}, estimateCommand},
         {{QStringLiteral("generate"), 0, 1, {}, {}}, generateCommand},
-        {{QStringLiteral("update-check"), 0, 1, {}, {}}, updateCheckCommand},
+        {{QStringLiteral("update-check"), 0, 1, {}, {}}, updateCheckByModule},
     };
     return table;
 }

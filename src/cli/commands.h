@@ -36,7 +36,9 @@ int exportCommand(const Invocation&, Console&);
 int checkCommand(const Invocation&, Console&);
 int estimateCommand(const Invocation&, Console&);
 int generateCommand(const Invocation&, Console&);
+// In the update check module, which updateCheckByModule loads and runs.
 int updateCheckCommand(const Invocation&, Console&);
+int updateCheckByModule(const Invocation&, Console&);
 
 // A usage error for the command: the reason, then the usage text, on standard error.
 int usageFailure(Console& console, const QString& reason);
