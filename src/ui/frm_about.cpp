@@ -22,10 +22,12 @@ constexpr int enlargedHeight = 6210;
 
 const QColor lightGrey(0xC0, 0xC0, 0xC0);
 
-QFont designFont(const QString& family, int points, QFont::StyleHint hint)
+// The design's face where the system has it, else a condensed one of about its width.
+QFont designFont(const QString& family, int points, const QString& standIn)
 {
-    QFont font(family, points);
-    font.setStyleHint(hint);
+    QFont font;
+    font.setFamilies({family, standIn});
+    font.setPointSize(points);
     return font;
 }
 
@@ -70,6 +72,7 @@ FrmAbout::FrmAbout(QWidget* owner, float libraryVersion)
     setPalette(colours);
     setAutoFillBackground(true);
     setFixedSize(twips(designWidth), twips(designHeight));
+    setFont(designFont(QStringLiteral("MS Sans Serif"), 8, QStringLiteral("DejaVu Sans Condensed")));
 
     auto place = [this](QWidget* widget, const char* name, int x, int y, int width, int height) {
         widget->setObjectName(QLatin1String(name));
@@ -85,10 +88,10 @@ FrmAbout::FrmAbout(QWidget* owner, float libraryVersion)
     }
 
     auto* title = new QLabel(QStringLiteral("Tessary v0.1"), this);
-    title->setFont(designFont(QStringLiteral("Times New Roman"), 15, QFont::Serif));
+    title->setFont(designFont(QStringLiteral("Times New Roman"), 15, QStringLiteral("DejaVu Serif Condensed")));
     place(title, "lblTitle", 120, 360, 1725, 480);
     auto* release = new QLabel(QStringLiteral("Alpha II"), this);
-    QFont italic = designFont(QStringLiteral("Times New Roman"), 15, QFont::Serif);
+    QFont italic = designFont(QStringLiteral("Times New Roman"), 15, QStringLiteral("DejaVu Serif Condensed"));
     italic.setItalic(true);
     release->setFont(italic);
     place(release, "Label1", 1800, 120, 1845, 480);
@@ -97,13 +100,12 @@ FrmAbout::FrmAbout(QWidget* owner, float libraryVersion)
     picture->setPixmap(makerLogo(font()));
     place(picture, "Picture1", 4560, 120, 975, 1320);
 
-    const char* notices[][2] = {{"Label2", "A password manager for a desktop shared by several people."},
-                                {"Label3", "Copyright \u00a9 2026 OrvalenSoft. All rights reserved."},
-                                {"Label4", "Provided as is, without warranty of any kind."}};
+    const char* notices[][2] = {{"Label2", "A password manager for shared desktops."},
+                                {"Label3", "\u00a9 2026 OrvalenSoft. All rights reserved."},
+                                {"Label4", "Provided as is, without any warranty."}};
     int top = 1080;
     for (const auto& [name, text] : notices) {
         auto* notice = new QLabel(QString::fromUtf8(text), this);
-        notice->setWordWrap(true);
         place(notice, name, 120, top, 4335, 375);
         top += 375;
     }
@@ -116,7 +118,8 @@ FrmAbout::FrmAbout(QWidget* owner, float libraryVersion)
     m_cmdOK->setDefault(true);
 
     place(m_pgpKey, "pgpKey", 120, 3240, 5415, 2415);
-    m_pgpKey->setFont(designFont(QStringLiteral("Small Fonts"), 6, QFont::SansSerif));
+    m_pgpKey->raise();
+    m_pgpKey->setFont(designFont(QStringLiteral("Small Fonts"), 6, QStringLiteral("DejaVu Sans Condensed")));
     m_pgpKey->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_pgpKey->setReadOnly(true);
     m_pgpKey->setPlainText(pgpKeyText());

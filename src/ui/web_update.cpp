@@ -72,12 +72,12 @@ WebUpdate::WebUpdate(const QString& dataDirectory, QWidget* owner)
         m_statusIcons[static_cast<std::size_t>(lamp)] = QRect(twips(240), twips(top), twips(180), twips(180));
         auto* caption = new QLabel(lampLabel(lamp), this);
         caption->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        place(caption, QStringLiteral("Label2_%1").arg(lamp).toLatin1().constData(), 540, top - 30, 1860, 240);
+        place(caption, QStringLiteral("Label2_%1").arg(lamp).toLatin1().constData(), 540, top - 30, 2100, 240);
     }
 
     auto* label3 = new QLabel(QStringLiteral("Newest Version Online:"), this);
-    place(label3, "Label3", 2520, 4140, 3825, 375);
-    place(m_list1, "List1", 2520, 4500, 3825, 3105);
+    place(label3, "Label3", 2760, 4140, 3585, 375);
+    place(m_list1, "List1", 2760, 4500, 3585, 3105);
 
     setTimeout(std::chrono::seconds(30));
     connect(m_command2, &QPushButton::clicked, this, &WebUpdate::Command2_Click);
