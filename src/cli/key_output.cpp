@@ -21,7 +21,8 @@ QString text(const QByteArray& bytes)
 
 QString printable(const QString& text)
 {
-    const auto isControl = [](QChar c) { return c.category() == QChar::Other_Control; };
+    // The control characters (category Cc) are exactly U+0000 to U+001F and U+007F to U+009F.
+    const auto isControl = [](QChar c) { return c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() < 0xA0); };
     if (std::none_of(text.cbegin(), text.cend(), isControl))
         return text;
     QString shown;
