@@ -1,5 +1,7 @@
 #include "app/key_ring_lock.h"
 
+#include "storage/file_io.h"
+
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
@@ -7,7 +9,6 @@
 
 #include <cerrno>
 #include <csignal>
-#include <cstring>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -18,11 +19,6 @@ namespace {
 
 // A lock file is written right after it is made; one still empty a moment later never will be.
 constexpr std::chrono::seconds unwrittenGrace{2};
-
-QString systemReason(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 
 } // namespace
 

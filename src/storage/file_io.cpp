@@ -15,11 +15,6 @@ namespace tessary {
 
 namespace {
 
-QString systemReason(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
 // Closes a descriptor on every way out.
 class Descriptor
 {
@@ -73,6 +68,11 @@ QString replacedPath(const QString& path)
 }
 
 } // namespace
+
+QString systemReason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
 
 RegularFile::~RegularFile()
 {

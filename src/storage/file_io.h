@@ -6,6 +6,9 @@
 
 namespace tessary {
 
+// The system's wording of an errno value ("No space left on device").
+QString systemReason(int error);
+
 enum class FileReadStatus {
     Ok,
     Missing, // no file of that name
