@@ -8,10 +8,12 @@
 #include <nettle/arcfour.h>
 #include <nettle/md2.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <utility>
+#include <vector>
 
 using namespace tessary;
 
@@ -33,6 +35,7 @@ private slots:
     void everyByteValueSurvives();
     void emptyTableUnchanged();
     void tableCryptsSlotsInUseOnly();
+    void chainsOfSaltsOfEveryLength();
     void unlockOnTwoCoresMatchesTheReference_data();
     void unlockOnTwoCoresMatchesTheReference();
 };
@@ -317,6 +320,32 @@ void TestKeyCipher::tableCryptsSlotsInUseOnly()
     }
     compareFields(table->slot(4), leftover);
     compareFields(table->slot(KeyTable::capacity), leftover);
+}
+
+void TestKeyCipher::chainsOfSaltsOfEveryLength()
+{
+    // Whole salts are digested side by side and the others one at a time, in one batch: each chain must still be
+    // its own salt's, with only the first 16 bytes counting.
+    std::vector<QByteArray> salts;
+    for (const int length : {16, 0, 16, 1, 15, 17, 16, 40, 16, 16, 5, 16})
+        salts.push_back(QByteArray::number(salts.size() * 7919).repeated(9).left(length));
+    salts.push_back(QByteArray(16, '\0'));
+
+    std::vector<QByteArrayView> views(salts.begin(), salts.end());
+    std::vector<FieldChain> chains(salts.size());
+    fieldChains(views, chains);
+
+    for (std::size_t i = 0; i < salts.size(); ++i) {
+        Chain link;
+        md2Digest(reinterpret_cast<const std::uint8_t*>(salts[i].constData()),
+                  static_cast<std::size_t>(std::min<qsizetype>(salts[i].size(), 16)), link);
+        for (std::size_t k = 0; k < FieldChain{}.size(); ++k) {
+            if (k > 0)
+                md2Digest(link.data(), link.size(), link);
+            QVERIFY2(chains[i][k] == link, qPrintable(QStringLiteral("salt %1, digest %2").arg(i).arg(k)));
+        }
+        QVERIFY(fieldChain(salts[i]) == chains[i]);
+    }
 }
 
 void TestKeyCipher::unlockOnTwoCoresMatchesTheReference_data()

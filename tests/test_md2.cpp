@@ -2,9 +2,11 @@
 
 #include <QTest>
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <vector>
 
 using namespace tessary;
 
@@ -21,6 +23,8 @@ private slots:
     void rawBufferDigestsInPlace();
     void lengthSelectsPrefix_data();
     void lengthSelectsPrefix();
+    void redigestMatchesOneAtATime_data();
+    void redigestMatchesOneAtATime();
     void versionNumberIsPositive();
 };
 
@@ -133,6 +137,46 @@ void TestMd2::lengthSelectsPrefix()
     const QByteArray buffer = input + QByteArray("TAIL");
     const QByteArrayView view = QByteArrayView(buffer).first(input.size());
     QCOMPARE(messageDigest2(view, length), digest);
+}
+
+void TestMd2::redigestMatchesOneAtATime_data()
+{
+    QTest::addColumn<int>("blocks");
+    QTest::addColumn<int>("rounds");
+
+    // Eight lanes, then four, two and one for what is left: counts that take each way through.
+    for (const int blocks : {1, 2, 3, 4, 7, 8, 9, 15, 16, 23})
+        QTest::addRow("%d blocks", blocks) << blocks << 1;
+    QTest::newRow("none") << 0 << 1;
+    QTest::newRow("11 blocks, 3 rounds") << 11 << 3;
+    QTest::newRow("one block, 40 rounds") << 1 << 40;
+    QTest::newRow("5 blocks, no round") << 5 << 0;
+}
+
+void TestMd2::redigestMatchesOneAtATime()
+{
+    QFETCH(int, blocks);
+    QFETCH(int, rounds);
+
+    // Each block different, every byte value among them, zero and 0xff included.
+    std::vector<std::array<std::uint8_t, 16>> actual(static_cast<std::size_t>(blocks));
+    for (std::size_t b = 0; b < actual.size(); ++b) {
+        for (std::size_t i = 0; i < 16; ++i)
+            actual[b][i] = static_cast<std::uint8_t>(b * 16 + i * 15 + (b % 2 ? 0xf0 : 0));
+    }
+    auto expected = actual;
+    for (auto& block : expected) {
+        for (int round = 0; round < rounds; ++round)
+            messageDigest2(block.data(), block.size(), block.data());
+    }
+
+    std::vector<std::uint8_t*> pointers;
+    for (auto& block : actual)
+        pointers.push_back(block.data());
+    redigest(pointers, rounds);
+
+    for (std::size_t b = 0; b < actual.size(); ++b)
+        QVERIFY2(actual[b] == expected[b], qPrintable(QStringLiteral("block %1").arg(b)));
 }
 
 void TestMd2::versionNumberIsPositive()

@@ -1,18 +1,17 @@
 #include "app/core_dumps.h"
 #include "cli/commands.h"
 
-#include <QCoreApplication>
 #include <QStringList>
 
 int main(int argc, char* argv[])
 {
     tessary::disableCoreDumps();
-    // Arguments are UTF-8 whatever the locale says; taken before Qt looks at them.
+    // Arguments are UTF-8 whatever the locale says.
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromUtf8(argv[i]));
-    QCoreApplication application(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("tessary-cli"));
+    // There is no application object (which would also load the locale): only the update check needs one, and
+    // makes it; every other command starts sooner without.
     tessary::cli::Console console;
     return tessary::cli::runCli(arguments, console);
 }

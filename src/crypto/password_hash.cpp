@@ -16,8 +16,8 @@ QByteArray hashPassword(QByteArrayView password)
                    digest.data());
     // Each round hands the digest a buffer that also carries a password character and a salt text, but with a
     // length of 16, so only the previous digest is ever digested. Stored files depend on exactly that.
-    for (int i = 0; i < passwordHashIterations; ++i)
-        messageDigest2(digest.data(), digest.size(), digest.data());
+    std::uint8_t* const block = digest.data();
+    redigest({&block, 1}, passwordHashIterations);
     return QByteArray(reinterpret_cast<const char*>(digest.data()), digestSize);
 }
 

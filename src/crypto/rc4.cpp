@@ -1,5 +1,6 @@
 #include "crypto/rc4.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <utility>
@@ -18,11 +19,16 @@ void rc4Crypt(QByteArray& text, QByteArrayView key, int passes)
     for (int i = 0; i < 256; ++i)
         state[i] = static_cast<std::uint8_t>(i);
 
+    // The key repeated to the schedule's length, so that no step divides.
+    std::array<std::uint8_t, 256> schedule;
     const auto* keyBytes = reinterpret_cast<const std::uint8_t*>(key.data());
+    for (std::size_t i = 0; i < schedule.size(); i += static_cast<std::size_t>(keyLength))
+        std::copy_n(keyBytes, std::min(schedule.size() - i, static_cast<std::size_t>(keyLength)), schedule.data() + i);
+
     std::uint8_t j = 0;
     for (int pass = 0; pass < passes; ++pass) {
         for (int i = 0; i < 256; ++i) {
-            j = static_cast<std::uint8_t>(j + state[i] + keyBytes[i % keyLength]);
+            j = static_cast<std::uint8_t>(j + state[i] + schedule[i]);
             std::swap(state[i], state[j]);
         }
     }

@@ -5,9 +5,11 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <clocale>
 #include <cstring>
 
 #include <fcntl.h>
+#include <locale.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -71,7 +73,10 @@ QString replacedPath(const QString& path)
 
 QString systemReason(int error)
 {
-    return QString::fromLocal8Bit(std::strerror(error));
+    // In the user's language whatever locale the program runs in: the command-line tool sets none, as loading one
+    // takes longer than most of its commands.
+    static const locale_t userLocale = ::newlocale(LC_CTYPE_MASK | LC_MESSAGES_MASK, "", locale_t{});
+    return QString::fromLocal8Bit(userLocale ? ::strerror_l(error, userLocale) : std::strerror(error));
 }
 
 RegularFile::~RegularFile()

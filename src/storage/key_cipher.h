@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 
 namespace tessary {
 
@@ -21,6 +22,9 @@ struct MasterSecret
 // The five digests a record's field keys take, one a field, chained from its salt. They depend on the salt alone.
 using FieldChain = std::array<std::array<std::uint8_t, 16>, 5>;
 FieldChain fieldChain(QByteArrayView salt);
+
+// fieldChain of each salt, into `chains` (as long as `salts`); the chains are digested side by side.
+void fieldChains(std::span<const QByteArrayView> salts, std::span<FieldChain> chains);
 
 // Enciphers or deciphers (RC4 is its own inverse) the five text fields of one record in place. The salt and the
 // dates are left alone.
