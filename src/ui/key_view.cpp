@@ -47,7 +47,8 @@ KeyView::KeyView(QWidget* parent) : QStackedWidget(parent), m_list(new QListView
     m_details->setUniformRowHeights(true);
     m_details->setAllColumnsShowFocus(true);
     m_details->setItemsExpandable(false);
-    m_details->header()->setStretchLastSection(false);
+    // The last column takes what the others leave, so the header runs to the edge with or without a scroll bar.
+    m_details->header()->setStretchLastSection(true);
     m_list->setMovement(QListView::Static);
     m_list->setResizeMode(QListView::Adjust);
     m_list->setWrapping(true);

@@ -114,6 +114,13 @@ private slots:
         }
         QVERIFY(QTest::qWaitForWindowExposed(browser.window));
         QVERIFY(total <= details->viewport()->width());
+        // Shown, the columns run to the list's right edge, the stamp still whole.
+        int shown = 0;
+        for (int column = 0; column < 4; ++column)
+            shown += details->columnWidth(column);
+        QCOMPARE(shown, details->viewport()->width());
+        QVERIFY(details->columnWidth(KeyTableModel::CreationColumn) >=
+                details->sizeHintForIndex(browser.window->model()->index(0, KeyTableModel::CreationColumn)).width());
     }
 
     void menuItems_data()
