@@ -26,6 +26,8 @@ private slots:
     void redigestMatchesOneAtATime_data();
     void redigestMatchesOneAtATime();
     void versionNumberIsPositive();
+    void versionNumberKeepsTheMinorsDigits_data();
+    void versionNumberKeepsTheMinorsDigits();
 };
 
 namespace {
@@ -183,6 +185,26 @@ void TestMd2::versionNumberIsPositive()
 {
     const float version = getVersionNumber();
     QVERIFY2(std::isfinite(version) && version > 0.0f, QByteArray::number(version).constData());
+}
+
+void TestMd2::versionNumberKeepsTheMinorsDigits_data()
+{
+    QTest::addColumn<int>("major");
+    QTest::addColumn<int>("minor");
+    QTest::addColumn<float>("number");
+    QTest::newRow("3.8") << 3 << 8 << 3.8f;
+    QTest::newRow("3.0") << 3 << 0 << 3.0f;
+    QTest::newRow("3.10, not 4") << 3 << 10 << 3.1f;
+    QTest::newRow("3.12") << 3 << 12 << 3.12f;
+    QTest::newRow("4.105") << 4 << 105 << 4.105f;
+}
+
+void TestMd2::versionNumberKeepsTheMinorsDigits()
+{
+    QFETCH(int, major);
+    QFETCH(int, minor);
+    QFETCH(float, number);
+    QCOMPARE(versionNumber(major, minor), number);
 }
 
 QTEST_GUILESS_MAIN(TestMd2)

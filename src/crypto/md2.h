@@ -25,4 +25,8 @@ void redigest(std::span<std::uint8_t* const> blocks, int rounds = 1);
 // The version of the library that computes the digests, for the About window.
 float getVersionNumber();
 
+// A major and minor version as one number: the minor's digits after the point (3 and 8 give 3.8, 3 and 12 give
+// 3.12). A float cannot show a trailing zero, so 3.10 reads as 3.1.
+float versionNumber(int major, int minor);
+
 } // namespace tessary
