@@ -258,6 +258,44 @@ private slots:
         }
     }
 
+    void saveRemovesWhatAKilledSaveLeft()
+    {
+        // Files as a save killed before its rename leaves them, old enough that no save can still be writing
+        // them, beside files that only look alike.
+        QTemporaryDir dir;
+        const QDateTime hourAgo = QDateTime::currentDateTime().addSecs(-3600);
+        const auto make = [&](const QString& name, const QDateTime& modified) {
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("leftover");
+            file.flush();
+            QVERIFY(file.setFileTime(modified, QFileDevice::FileModificationTime));
+        };
+        const QStringList abandoned{QStringLiteral("alice.keyRing.Ab3xZ9"), QStringLiteral("alice.keyRing.000000")};
+        const QStringList kept{
+            QStringLiteral("alice.keyRing.Fresh1"), // perhaps another save's, still being written
+            QStringLiteral("alice.keyRing.bak"),    QStringLiteral("alice.keyRing.Ab3xZ"),
+            QStringLiteral("alice.keyRing.Ab3x-9"), QStringLiteral("bob.keyRing.Ab3xZ9"),
+            QStringLiteral("alice.keyRing.lock"),
+        };
+        for (const QString& name : abandoned + kept)
+            make(name, name.endsWith(QStringLiteral("Fresh1")) ? QDateTime::currentDateTime() : hourAgo);
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("alice.keyRing.Folder")));
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("alice.keyRing.bak")),
+                            dir.filePath(QStringLiteral("alice.keyRing.Link99"))));
+
+        QString reason;
+        QVERIFY2(replaceFile(dir.filePath(QStringLiteral("alice.keyRing")), "new ring", reason), qPrintable(reason));
+
+        for (const QString& name : abandoned)
+            QVERIFY2(!QFileInfo::exists(dir.filePath(name)), qPrintable(name));
+        for (const QString& name : kept + QStringList{QStringLiteral("alice.keyRing.Folder")})
+            QVERIFY2(QFileInfo::exists(dir.filePath(name)), qPrintable(name));
+        QVERIFY(QFileInfo(dir.filePath(QStringLiteral("alice.keyRing.Link99"))).isSymLink());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).size(),
+                 kept.size() + 3); // the folder, the link and the new ring
+    }
+
     void keyRingSizeLimitIsTheLargestRing()
     {
         // Exactly the largest ring there can be is read (here: zeros, so no key ring); one byte more is not.

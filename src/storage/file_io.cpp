@@ -1,9 +1,11 @@
 #include "storage/file_io.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <clocale>
 #include <cstring>
@@ -161,10 +163,36 @@ FileReadStatus readRegularFile(const QString& path, qint64 maximumSize, QByteArr
     return FileReadStatus::Ok;
 }
 
+namespace {
+
+// Longer than any save could take: a new file this old was left by a save that never finished.
+constexpr qint64 abandonedAfterSeconds = 600;
+
+// A save killed between making its new file and renaming it leaves that file ("alice.keyRing.Ab3xZ9") behind; the
+// next save of the same file removes what such saves left. Only plain files of that exact pattern are touched.
+void removeAbandonedCopies(const QFileInfo& target)
+{
+    const QString prefix = target.fileName() + QLatin1Char('.');
+    const QDateTime abandoned = QDateTime::currentDateTime().addSecs(-abandonedAfterSeconds);
+    const auto madeByMkstemp = [](QChar c) { return c.unicode() < 128 && c.isLetterOrNumber(); };
+    const QDir folder = target.absoluteDir();
+    for (const QFileInfo& entry : folder.entryInfoList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks)) {
+        const QString name = entry.fileName();
+        if (name.size() != prefix.size() + 6 || !name.startsWith(prefix))
+            continue;
+        const QStringView suffix = QStringView(name).sliced(prefix.size());
+        if (std::all_of(suffix.begin(), suffix.end(), madeByMkstemp) && entry.lastModified() < abandoned)
+            QFile::remove(entry.absoluteFilePath());
+    }
+}
+
+} // namespace
+
 bool replaceFile(const QString& path, QByteArrayView bytes, QString& reason)
 {
     const QString target = replacedPath(path);
     const QFileInfo targetInfo(target);
+    removeAbandonedCopies(targetInfo);
     QByteArray temporary = QFile::encodeName(target) + ".XXXXXX";
     Descriptor fd(::mkostemp(temporary.data(), O_CLOEXEC)); // created owner read and write only
     if (!fd.valid()) {
