@@ -19,33 +19,6 @@ namespace tessary {
 
 namespace {
 
-// Closes a descriptor on every way out.
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-
-    int get() const { return m_fd; }
-    bool valid() const { return m_fd >= 0; }
-    // Closes now, so that an error the close reports is not lost.
-    bool close()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int m_fd;
-};
-
 bool writeAll(int fd, const char* data, qsizetype size, int& error)
 {
     while (size > 0) {
@@ -81,24 +54,38 @@ QString systemReason(int error)
     return QString::fromLocal8Bit(userLocale ? ::strerror_l(error, userLocale) : std::strerror(error));
 }
 
-RegularFile::~RegularFile()
+Descriptor::~Descriptor()
 {
     if (m_fd >= 0)
         ::close(m_fd);
 }
 
+void Descriptor::reset(int fd)
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = fd;
+}
+
+bool Descriptor::close()
+{
+    const int fd = m_fd;
+    m_fd = -1;
+    return ::close(fd) == 0;
+}
+
 FileReadStatus RegularFile::open(const QString& path, qint64 maximumSize, QString& reason)
 {
     // Non-blocking, so that a FIFO with no writer cannot hold the open.
-    m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (m_fd < 0) {
+    m_fd.reset(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!m_fd.valid()) {
         if (errno == ENOENT)
             return FileReadStatus::Missing;
         reason = systemReason(errno);
         return FileReadStatus::Failed;
     }
     struct stat status = {};
-    if (::fstat(m_fd, &status) != 0) {
+    if (::fstat(m_fd.get(), &status) != 0) {
         reason = systemReason(errno);
         return FileReadStatus::Failed;
     }
@@ -120,7 +107,7 @@ qsizetype RegularFile::read(char* data, qsizetype length, QString& reason)
 {
     qsizetype done = 0;
     while (done < length) {
-        const ssize_t got = ::read(m_fd, data + done, static_cast<size_t>(length - done));
+        const ssize_t got = ::read(m_fd.get(), data + done, static_cast<size_t>(length - done));
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0) {

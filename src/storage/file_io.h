@@ -15,25 +15,39 @@ enum class FileReadStatus {
     Failed,  // `reason` says why
 };
 
+// Owns a file descriptor: closed on every way out.
+class Descriptor
+{
+public:
+    explicit Descriptor(int fd = -1) : m_fd(fd) {}
+    ~Descriptor();
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+
+    int get() const { return m_fd; }
+    bool valid() const { return m_fd >= 0; }
+    void reset(int fd);
+    // Closes now, so that an error the close reports is not lost.
+    bool close();
+
+private:
+    int m_fd;
+};
+
 // An open regular file for reading, closed when it goes out of scope. A FIFO, a device or a directory is refused
 // without blocking on it, and so is a file larger than `maximumSize`.
 class RegularFile
 {
 public:
-    RegularFile() = default;
-    ~RegularFile();
-    RegularFile(const RegularFile&) = delete;
-    RegularFile& operator=(const RegularFile&) = delete;
-
     FileReadStatus open(const QString& path, qint64 maximumSize, QString& reason);
-    int descriptor() const { return m_fd; }
+    int descriptor() const { return m_fd.get(); }
     qint64 size() const { return m_size; }
 
     // Reads up to `length` bytes, fewer only at the end of the file; -1 (with `reason` set) on an error.
     qsizetype read(char* data, qsizetype length, QString& reason);
 
 private:
-    int m_fd = -1;
+    Descriptor m_fd;
     qint64 m_size = 0;
 };
 
