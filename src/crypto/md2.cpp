@@ -35,6 +35,8 @@ alignas(256) constexpr std::array<std::uint8_t, 256> substitution{
 
 constexpr std::size_t blockSize = 16;
 constexpr unsigned roundCount = 18;
+// A 16-byte message is padded with a whole block of 16s.
+constexpr std::uint8_t padding = blockSize;
 
 // MD2 of a 16-byte block in each of `Lanes` lanes, in place. A digest is a chain of 2,592 look-ups, each taking
 // the last one's result for its index; the lanes' chains are independent, so side by side they overlap. The
@@ -47,8 +49,7 @@ void digestLanes(std::uint8_t* const* blocks)
     const Entry table = reinterpret_cast<Entry>(substitution.data());
     const auto look = [](Entry address) { return *reinterpret_cast<const std::uint8_t*>(address); };
 
-    // A 16-byte message pads with a whole block of 16s; the checksum covers message and padding.
-    constexpr std::uint8_t padding = blockSize;
+    // The checksum covers message and padding.
     std::array<std::array<std::uint8_t, blockSize>, Lanes> checksum{};
     for (std::size_t lane = 0; lane < Lanes; ++lane) {
         std::uint8_t last = 0;
