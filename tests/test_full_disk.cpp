@@ -271,27 +271,32 @@ private slots:
             file.flush();
             QVERIFY(file.setFileTime(modified, QFileDevice::FileModificationTime));
         };
-        const QStringList abandoned{QStringLiteral("alice.keyRing.Ab3xZ9"), QStringLiteral("alice.keyRing.000000")};
+        const QStringList abandoned{QStringLiteral("alice.keyRing.saving-Ab3xZ9"),
+                                    QStringLiteral("alice.keyRing.saving-000000")};
         const QStringList kept{
-            QStringLiteral("alice.keyRing.Fresh1"), // perhaps another save's, still being written
-            QStringLiteral("alice.keyRing.bak"),    QStringLiteral("alice.keyRing.Ab3xZ"),
-            QStringLiteral("alice.keyRing.Ab3x-9"), QStringLiteral("bob.keyRing.Ab3xZ9"),
+            QStringLiteral("alice.keyRing.saving-Fresh1"), // perhaps another save's, still being written
+            QStringLiteral("alice.keyRing.backup"),        // the user's own copy
+            QStringLiteral("alice.keyRing.bak"),
+            QStringLiteral("alice.keyRing.saving-Ab3xZ"),
+            QStringLiteral("alice.keyRing.saving-Ab3x-9"),
+            QStringLiteral("alice.keyRing.saving-Ab3xZ9.old"),
+            QStringLiteral("bob.keyRing.saving-Ab3xZ9"),
             QStringLiteral("alice.keyRing.lock"),
         };
         for (const QString& name : abandoned + kept)
             make(name, name.endsWith(QStringLiteral("Fresh1")) ? QDateTime::currentDateTime() : hourAgo);
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("alice.keyRing.Folder")));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("alice.keyRing.saving-Folder")));
         QVERIFY(QFile::link(dir.filePath(QStringLiteral("alice.keyRing.bak")),
-                            dir.filePath(QStringLiteral("alice.keyRing.Link99"))));
+                            dir.filePath(QStringLiteral("alice.keyRing.saving-Link99"))));
 
         QString reason;
         QVERIFY2(replaceFile(dir.filePath(QStringLiteral("alice.keyRing")), "new ring", reason), qPrintable(reason));
 
         for (const QString& name : abandoned)
             QVERIFY2(!QFileInfo::exists(dir.filePath(name)), qPrintable(name));
-        for (const QString& name : kept + QStringList{QStringLiteral("alice.keyRing.Folder")})
+        for (const QString& name : kept + QStringList{QStringLiteral("alice.keyRing.saving-Folder")})
             QVERIFY2(QFileInfo::exists(dir.filePath(name)), qPrintable(name));
-        QVERIFY(QFileInfo(dir.filePath(QStringLiteral("alice.keyRing.Link99"))).isSymLink());
+        QVERIFY(QFileInfo(dir.filePath(QStringLiteral("alice.keyRing.saving-Link99"))).isSymLink());
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).size(),
                  kept.size() + 3); // the folder, the link and the new ring
     }

@@ -155,20 +155,25 @@ namespace {
 // Longer than any save could take: a new file this old was left by a save that never finished.
 constexpr qint64 abandonedAfterSeconds = 600;
 
-// A save killed between making its new file and renaming it leaves that file ("alice.keyRing.Ab3xZ9") behind; the
-// next save of the same file removes what such saves left. Only plain files of that exact pattern are touched.
+// The new file a save writes beside the target before renaming it over: the target's name, this mark and
+// mkostemp's six letters or digits ("alice.keyRing.saving-Ab3xZ9"). The mark keeps a user's own copy
+// ("alice.keyRing.backup") from ever looking like one.
+const QString savingMark = QStringLiteral(".saving-");
+
+// A save killed between making its new file and renaming it leaves that file behind; the next save of the same
+// file removes what such saves left. Only plain files of that exact pattern are touched.
 void removeAbandonedCopies(const QFileInfo& target)
 {
-    const QString prefix = target.fileName() + QLatin1Char('.');
+    const QString prefix = target.fileName() + savingMark;
     const QDateTime abandoned = QDateTime::currentDateTime().addSecs(-abandonedAfterSeconds);
-    const auto madeByMkstemp = [](QChar c) { return c.unicode() < 128 && c.isLetterOrNumber(); };
+    const auto madeByMkostemp = [](QChar c) { return c.unicode() < 128 && c.isLetterOrNumber(); };
     const QDir folder = target.absoluteDir();
     for (const QFileInfo& entry : folder.entryInfoList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks)) {
         const QString name = entry.fileName();
         if (name.size() != prefix.size() + 6 || !name.startsWith(prefix))
             continue;
         const QStringView suffix = QStringView(name).sliced(prefix.size());
-        if (std::all_of(suffix.begin(), suffix.end(), madeByMkstemp) && entry.lastModified() < abandoned)
+        if (std::all_of(suffix.begin(), suffix.end(), madeByMkostemp) && entry.lastModified() < abandoned)
             QFile::remove(entry.absoluteFilePath());
     }
 }
@@ -180,7 +185,7 @@ bool replaceFile(const QString& path, QByteArrayView bytes, QString& reason)
     const QString target = replacedPath(path);
     const QFileInfo targetInfo(target);
     removeAbandonedCopies(targetInfo);
-    QByteArray temporary = QFile::encodeName(target) + ".XXXXXX";
+    QByteArray temporary = QFile::encodeName(target + savingMark) + "XXXXXX";
     Descriptor fd(::mkostemp(temporary.data(), O_CLOEXEC)); // created owner read and write only
     if (!fd.valid()) {
         reason = systemReason(errno);
