@@ -271,34 +271,46 @@ private slots:
             file.flush();
             QVERIFY(file.setFileTime(modified, QFileDevice::FileModificationTime));
         };
-        const QStringList abandoned{QStringLiteral("alice.keyRing.saving-Ab3xZ9"),
-                                    QStringLiteral("alice.keyRing.saving-000000")};
+        const QStringList abandoned{QStringLiteral(".tessary-saving-Ab3xZ9"), QStringLiteral(".tessary-saving-000000")};
         const QStringList kept{
-            QStringLiteral("alice.keyRing.saving-Fresh1"), // perhaps another save's, still being written
-            QStringLiteral("alice.keyRing.backup"),        // the user's own copy
-            QStringLiteral("alice.keyRing.bak"),
-            QStringLiteral("alice.keyRing.saving-Ab3xZ"),
-            QStringLiteral("alice.keyRing.saving-Ab3x-9"),
-            QStringLiteral("alice.keyRing.saving-Ab3xZ9.old"),
-            QStringLiteral("bob.keyRing.saving-Ab3xZ9"),
+            QStringLiteral(".tessary-saving-Fresh1"), // perhaps another save's, still being written
+            QStringLiteral("alice.keyRing.backup"),   // the user's own copies
+            QStringLiteral("alice.keyRing.Ab3xZ9"),
+            QStringLiteral(".tessary-saving-Ab3xZ"),
+            QStringLiteral(".tessary-saving-Ab3x-9"),
+            QStringLiteral(".tessary-saving-Ab3xZ9.old"),
             QStringLiteral("alice.keyRing.lock"),
         };
         for (const QString& name : abandoned + kept)
             make(name, name.endsWith(QStringLiteral("Fresh1")) ? QDateTime::currentDateTime() : hourAgo);
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("alice.keyRing.saving-Folder")));
-        QVERIFY(QFile::link(dir.filePath(QStringLiteral("alice.keyRing.bak")),
-                            dir.filePath(QStringLiteral("alice.keyRing.saving-Link99"))));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral(".tessary-saving-Folder")));
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("alice.keyRing.backup")),
+                            dir.filePath(QStringLiteral(".tessary-saving-Link99"))));
 
         QString reason;
         QVERIFY2(replaceFile(dir.filePath(QStringLiteral("alice.keyRing")), "new ring", reason), qPrintable(reason));
 
         for (const QString& name : abandoned)
             QVERIFY2(!QFileInfo::exists(dir.filePath(name)), qPrintable(name));
-        for (const QString& name : kept + QStringList{QStringLiteral("alice.keyRing.saving-Folder")})
+        for (const QString& name : kept + QStringList{QStringLiteral(".tessary-saving-Folder")})
             QVERIFY2(QFileInfo::exists(dir.filePath(name)), qPrintable(name));
-        QVERIFY(QFileInfo(dir.filePath(QStringLiteral("alice.keyRing.saving-Link99"))).isSymLink());
-        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).size(),
-                 kept.size() + 3); // the folder, the link and the new ring
+        QVERIFY(QFileInfo(dir.filePath(QStringLiteral(".tessary-saving-Link99"))).isSymLink());
+        const auto everything = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System | QDir::Hidden;
+        QCOMPARE(QDir(dir.path()).entryList(everything).size(), kept.size() + 3); // the folder, the link, the ring
+    }
+
+    void longestFileNameCanBeSaved()
+    {
+        // The new file's name does not grow with the target's, so a name the folder just holds is saved too.
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QString(255 - 8, QLatin1Char('a')) + QStringLiteral(".keyRing"));
+        QString reason;
+        QVERIFY2(replaceFile(path, "first", reason), qPrintable(reason));
+        QVERIFY2(replaceFile(path, "second", reason), qPrintable(reason));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("second"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
     }
 
     void keyRingSizeLimitIsTheLargestRing()

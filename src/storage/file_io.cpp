@@ -155,24 +155,23 @@ namespace {
 // Longer than any save could take: a new file this old was left by a save that never finished.
 constexpr qint64 abandonedAfterSeconds = 600;
 
-// The new file a save writes beside the target before renaming it over: the target's name, this mark and
-// mkostemp's six letters or digits ("alice.keyRing.saving-Ab3xZ9"). The mark keeps a user's own copy
-// ("alice.keyRing.backup") from ever looking like one.
-const QString savingMark = QStringLiteral(".saving-");
+// The new file a save writes in the target's folder before renaming it over the target: this name and mkostemp's
+// six letters or digits (".tessary-saving-Ab3xZ9"). It does not grow with the target's name, so any name the
+// folder can hold can be saved, and no copy a user makes of a file ("alice.keyRing.backup") looks like one.
+const QString savingName = QStringLiteral(".tessary-saving-");
 
-// A save killed between making its new file and renaming it leaves that file behind; the next save of the same
-// file removes what such saves left. Only plain files of that exact pattern are touched.
-void removeAbandonedCopies(const QFileInfo& target)
+// A save killed between making its new file and renaming it leaves that file behind; the next save in the folder
+// removes what such saves left. Only plain files of that exact pattern are touched.
+void removeAbandonedCopies(const QDir& folder)
 {
-    const QString prefix = target.fileName() + savingMark;
     const QDateTime abandoned = QDateTime::currentDateTime().addSecs(-abandonedAfterSeconds);
     const auto madeByMkostemp = [](QChar c) { return c.unicode() < 128 && c.isLetterOrNumber(); };
-    const QDir folder = target.absoluteDir();
-    for (const QFileInfo& entry : folder.entryInfoList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks)) {
+    for (const QFileInfo& entry : folder.entryInfoList({savingName + QStringLiteral("*")},
+                                                       QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks)) {
         const QString name = entry.fileName();
-        if (name.size() != prefix.size() + 6 || !name.startsWith(prefix))
+        if (name.size() != savingName.size() + 6 || !name.startsWith(savingName))
             continue;
-        const QStringView suffix = QStringView(name).sliced(prefix.size());
+        const QStringView suffix = QStringView(name).sliced(savingName.size());
         if (std::all_of(suffix.begin(), suffix.end(), madeByMkostemp) && entry.lastModified() < abandoned)
             QFile::remove(entry.absoluteFilePath());
     }
@@ -184,8 +183,8 @@ bool replaceFile(const QString& path, QByteArrayView bytes, QString& reason)
 {
     const QString target = replacedPath(path);
     const QFileInfo targetInfo(target);
-    removeAbandonedCopies(targetInfo);
-    QByteArray temporary = QFile::encodeName(target + savingMark) + "XXXXXX";
+    removeAbandonedCopies(targetInfo.absoluteDir());
+    QByteArray temporary = QFile::encodeName(targetInfo.absoluteDir().filePath(savingName)) + "XXXXXX";
     Descriptor fd(::mkostemp(temporary.data(), O_CLOEXEC)); // created owner read and write only
     if (!fd.valid()) {
         reason = systemReason(errno);
