@@ -57,10 +57,8 @@ QStringList keyFieldLines(const KeyRecord& record, PasswordOutput password)
         QStringLiteral("URL: ") + text(record.url),
         QStringLiteral("Created: ") + creationStamp(record),
     };
-    if (password == PasswordOutput::Shown) {
-        const qsizetype nul = record.password.indexOf('\0');
-        lines.append(QStringLiteral("Password: ") + text(nul < 0 ? record.password : record.password.left(nul)));
-    }
+    if (password == PasswordOutput::Shown)
+        lines.append(QStringLiteral("Password: ") + text(usablePassword(record)));
     lines.append(QStringLiteral("Key Description: ") + text(record.description));
     return lines;
 }

@@ -106,6 +106,12 @@ QString emptyKeyNameMessage()
     return QStringLiteral("A key needs a name.");
 }
 
+QByteArray usablePassword(const KeyRecord& record)
+{
+    const qsizetype nul = record.password.indexOf('\0');
+    return nul < 0 ? record.password : record.password.left(nul);
+}
+
 QString creationStamp(const KeyRecord& record, const QLocale& locale)
 {
     return locale.toString(fromOleTime(record.timeCreated), QLocale::ShortFormat) + QLatin1Char(' ') +

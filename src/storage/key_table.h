@@ -60,4 +60,8 @@ QString emptyKeyNameMessage();
 // The list's creation stamp: the time in the locale's short format, a space, then the date in its short format.
 QString creationStamp(const KeyRecord& record, const QLocale& locale = QLocale());
 
+// The password as its user knows it, the one Copy Password takes: the stored bytes up to the first NUL (a new key's
+// password is stored with a NUL and padding after it).
+QByteArray usablePassword(const KeyRecord& record);
+
 } // namespace tessary

@@ -59,7 +59,7 @@ void KeyBrowser::CopyPasswordToClipboard()
     const int slot = selectedSlot();
     if (slot < 0)
         return;
-    m_clipboard->copy(passwordForClipboard(fromCodePage(m_session.keyTable().slot(slot).password)));
+    m_clipboard->copy(fromCodePage(usablePassword(m_session.keyTable().slot(slot))));
     setStatusText(passwordCopiedText());
 }
 

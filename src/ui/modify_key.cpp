@@ -142,7 +142,7 @@ bool ModifyKey::ResetDisplay(const QString& selectedName)
     const QString password = fromCodePage(record.password);
     m_keyPassword->setText(password);
     // The panel shows what Copy Password would copy, not the NUL and padding stored after it.
-    m_picture1->setText(passwordForClipboard(password));
+    m_picture1->setText(fromCodePage(usablePassword(record)));
     Label5_MouseUp();
     m_keyUrl->setFocus();
     return true;

@@ -73,10 +73,4 @@ void PasswordClipboard::forget()
     m_clearCountdown = 0;
 }
 
-QString passwordForClipboard(const QString& stored)
-{
-    const qsizetype end = stored.indexOf(QChar(u'\0'));
-    return end < 0 ? stored : stored.left(end);
-}
-
 } // namespace tessary

@@ -37,7 +37,4 @@ private:
     QString m_copiedPassword;
 };
 
-// The password as Copy Password takes it: up to its first NUL character.
-QString passwordForClipboard(const QString& stored);
-
 } // namespace tessary
