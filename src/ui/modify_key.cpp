@@ -5,6 +5,7 @@
 #include "ui/key_table_model.h"
 #include "ui/login_form.h"
 #include "ui/message_box.h"
+#include "ui/notes_limit.h"
 #include "ui/password_clipboard.h"
 
 #include <QCloseEvent>
@@ -57,7 +58,7 @@ ModifyKey::ModifyKey(KeyTable& table, KeyTableModel& model, QWidget* owner)
     m_keyDescription->setObjectName(QStringLiteral("keyDescription"));
     m_keyDescription->setFont(QFont(QStringLiteral("Courier New")));
     m_keyDescription->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    connect(m_keyDescription, &QPlainTextEdit::textChanged, this, &ModifyKey::limitDescription);
+    m_notesLimit = new NotesLimit(m_keyDescription, maximumNotesLength);
     m_keyUrl->setObjectName(QStringLiteral("keyURL"));
     m_keyUsername->setObjectName(QStringLiteral("keyUsername"));
 
@@ -135,7 +136,7 @@ bool ModifyKey::ResetDisplay(const QString& selectedName)
     }
     const KeyRecord& record = m_table.slot(m_keySlot);
     m_storedDescription = fromCodePage(record.description);
-    m_keyDescription->setPlainText(m_storedDescription);
+    m_notesLimit->setText(m_storedDescription);
     m_shownDescription = m_keyDescription->toPlainText();
     m_keyUsername->setText(fromCodePage(record.userName));
     m_keyUrl->setText(fromCodePage(record.url));
@@ -235,17 +236,7 @@ QString ModifyKey::storedDescription() const
     const QString shown = m_keyDescription->toPlainText();
     if (shown == m_shownDescription)
         return m_storedDescription;
-    return QString(shown).replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-}
-
-void ModifyKey::limitDescription()
-{
-    const QString text = m_keyDescription->toPlainText();
-    if (text.size() <= maximumDescriptionLength)
-        return;
-    QSignalBlocker quiet(m_keyDescription);
-    m_keyDescription->setPlainText(text.left(maximumDescriptionLength));
-    m_keyDescription->moveCursor(QTextCursor::End);
+    return storedNotes(shown);
 }
 
 QString keyNotFoundMessage(const QString& keyName, int keySlot)

@@ -11,6 +11,7 @@ namespace tessary {
 
 class KeyTableModel;
 class KeyTable;
+class NotesLimit;
 
 // The key properties window: shows the selected key, lets its user name, URL and description be changed, and
 // shows the password only while a mouse button is held on "Press to see password".
@@ -37,7 +38,6 @@ protected:
 
 private:
     void layOutPasswordPanel();
-    void limitDescription();
     QString storedDescription() const;
 
     KeyTable& m_table;
@@ -49,6 +49,7 @@ private:
 
     QLineEdit* m_keyName;
     QPlainTextEdit* m_keyDescription;
+    NotesLimit* m_notesLimit;
     QLineEdit* m_keyUrl;
     QLineEdit* m_keyUsername;
     QWidget* m_passwordArea;
@@ -59,6 +60,5 @@ private:
 };
 
 QString keyNotFoundMessage(const QString& keyName, int keySlot);
-inline constexpr int maximumDescriptionLength = 255;
 
 } // namespace tessary

@@ -7,6 +7,7 @@
 #include "storage/codepage.h"
 #include "ui/key_table_model.h"
 #include "ui/message_box.h"
+#include "ui/notes_limit.h"
 #include "ui/report_area.h"
 
 #include <QApplication>
@@ -35,7 +36,6 @@ QString firstUnstorable(const QString& text)
     return {};
 }
 
-constexpr qsizetype maximumNotesLength = 255;
 
 // The busy cursor while the timing loops hold the window, restored however the check ends.
 struct BusyCursor
@@ -67,7 +67,7 @@ NewKey::NewKey(Session& session, KeyTableModel& model, QWidget* owner)
     connect(m_passwordBox, &QLineEdit::textChanged, this, &NewKey::PasswordBox_Change);
     connect(m_check1, &QCheckBox::clicked, this, &NewKey::Check1_Click);
     connect(m_command1, &QPushButton::clicked, this, &NewKey::Command1_Click);
-    connect(m_keyDescription, &QPlainTextEdit::textChanged, this, &NewKey::limitDescription);
+    new NotesLimit(m_keyDescription, maximumNotesLength);
     for (QWidget* field :
          {static_cast<QWidget*>(m_keyName), static_cast<QWidget*>(m_passwordBox), static_cast<QWidget*>(m_keyUsername),
           static_cast<QWidget*>(m_keyURL), static_cast<QWidget*>(m_keyDescription), static_cast<QWidget*>(m_command1)})
@@ -340,17 +340,6 @@ void NewKey::Command1_Click()
     m_walk.setChecking(false);
     showWalk();
     m_command1->setFocus(); // it lost the focus while it was disabled
-}
-
-void NewKey::limitDescription()
-{
-    const QString shown = m_keyDescription->toPlainText();
-    const QString kept = notesWithinLimit(shown, maximumNotesLength);
-    if (kept.size() == shown.size())
-        return;
-    const QSignalBlocker quiet(m_keyDescription);
-    m_keyDescription->setPlainText(kept);
-    m_keyDescription->moveCursor(QTextCursor::End);
 }
 
 void NewKey::wipeSecrets()

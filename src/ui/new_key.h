@@ -96,7 +96,6 @@ private:
     bool storable(QWidget* field, const QString& what, const QString& text, bool quoted = true);
     bool accountStorable();
     void enterKey(QObject* field, const QKeyEvent& key);
-    void limitDescription();
     void wipeSecrets();
 
     Session& m_session;

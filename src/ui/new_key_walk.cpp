@@ -71,27 +71,6 @@ bool breakdownHidden(const QString& stored)
     return std::trunc(value) != 0.0;
 }
 
-QString storedNotes(const QString& shown)
-{
-    return QString(shown).replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-}
-
-QString notesWithinLimit(const QString& shown, qsizetype maximum)
-{
-    qsizetype stored = 0;
-    for (qsizetype i = 0; i < shown.size(); ++i) {
-        const qsizetype width = shown.at(i) == QLatin1Char('\n') ? 2 : 1;
-        // A surrogate pair is one character of the key ring: keep or cut both halves together.
-        const bool pair = shown.at(i).isHighSurrogate() && i + 1 < shown.size() && shown.at(i + 1).isLowSurrogate();
-        if (stored + width > maximum)
-            return shown.left(i);
-        stored += width;
-        if (pair)
-            ++i;
-    }
-    return shown;
-}
-
 int passwordGarbleLength(double r)
 {
     return 255 + static_cast<int>(std::floor(r * 100.0));

@@ -77,11 +77,6 @@ private:
 // no number at all (or none stored) keeps the breakdown hidden.
 bool breakdownHidden(const QString& stored);
 
-// The notes as stored: each line break of the box as a carriage return and a line feed.
-QString storedNotes(const QString& shown);
-// The longest start of the box's notes whose stored form has at most `maximum` characters.
-QString notesWithinLimit(const QString& shown, qsizetype maximum);
-
 // How many random characters overwrite the password box when the wizard leaves the password page: 255 plus the
 // whole part of 100 r, for r in [0, 1).
 int passwordGarbleLength(double r);

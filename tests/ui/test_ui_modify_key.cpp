@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextCursor>
 #include <QWindow>
 
 using namespace tessary;
@@ -288,8 +289,17 @@ private slots:
     {
         Browser browser;
         ModifyKey* window = openFor(browser, 0);
-        field<QPlainTextEdit>(window, "keyDescription")->setPlainText(QString(300, QLatin1Char('d')));
-        QCOMPARE(field<QPlainTextEdit>(window, "keyDescription")->toPlainText().size(), 255);
+        auto* notes = field<QPlainTextEdit>(window, "keyDescription");
+        notes->setPlainText(QString(300, QLatin1Char('d')));
+        QCOMPARE(notes->toPlainText().size(), 255);
+        // A key typed into the full box is refused where it was typed; the end of the notes stays.
+        notes->setPlainText(QString(254, QLatin1Char('d')) + QLatin1Char('Z'));
+        QTextCursor cursor = notes->textCursor();
+        cursor.setPosition(10);
+        notes->setTextCursor(cursor);
+        QTest::keyClick(notes, Qt::Key_X);
+        QCOMPARE(notes->toPlainText(), QString(254, QLatin1Char('d')) + QLatin1Char('Z'));
+        QCOMPARE(notes->textCursor().position(), 10);
     }
 
     void closingByTheFrameDiscardsIt()
