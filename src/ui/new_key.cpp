@@ -317,7 +317,7 @@ void NewKey::Command1_Click()
         return;
     m_walk.setChecking(true);
     showWalk();
-    m_reportArea->picture()->setReport({});
+    m_reportArea->picture()->clear(); // the last report names the last password
 
     // The check lets window events run in its middle, and the program may end there and take this window
     // with it: from then on only locals are touched.

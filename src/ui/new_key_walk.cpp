@@ -11,7 +11,6 @@ NewKeyWalk::Step NewKeyWalk::next(bool keyNameAcceptable)
     ++m_page;
     switch (m_page) {
     case KeyNamePage:
-        m_backEnabled = true;
         m_nextEnabled = keyNameAcceptable;
         return {Effect::None, Focus::KeyName};
     case PasswordPage:
@@ -30,12 +29,11 @@ NewKeyWalk::Step NewKeyWalk::next(bool keyNameAcceptable)
 
 NewKeyWalk::Step NewKeyWalk::back(bool keyNameFilled)
 {
-    if (m_checking || !m_backEnabled || m_page <= Welcome || m_page >= Finished)
+    if (m_checking || m_page <= Welcome || m_page >= Finished)
         return {Effect::Ignored};
     --m_page;
     switch (m_page) {
     case Welcome:
-        m_backEnabled = false;
         return {};
     case KeyNamePage:
         m_nextEnabled = keyNameFilled;

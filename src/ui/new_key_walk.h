@@ -46,7 +46,7 @@ public:
 
     int currentPage() const { return m_page; }
     // While the check runs the buttons that lead away are shown disabled as well as ignored.
-    bool backEnabled() const { return m_backEnabled && !m_checking; }
+    bool backEnabled() const { return m_page != Welcome && !m_checking; }
     bool nextEnabled() const { return m_nextEnabled && !m_checking; }
     bool cancelEnabled() const { return !m_checking; }
     bool nextIsFinish() const { return m_page == ClosingPage; }
@@ -68,7 +68,6 @@ public:
 
 private:
     int m_page = Welcome;
-    bool m_backEnabled = false;
     bool m_nextEnabled = true;
     bool m_checking = false;
 };
