@@ -24,14 +24,7 @@ constexpr std::array<TransferState, 7> stateOrder{
 
 } // namespace
 
-ScriptFetch::ScriptFetch(QObject* parent) : QObject(parent), m_network(new QNetworkAccessManager(this))
-{
-    m_timer.setSingleShot(true);
-    connect(&m_timer, &QTimer::timeout, this, [this] {
-        fail(QStringLiteral("The update server sent nothing for %1 seconds; the transfer was stopped.")
-                 .arg(static_cast<double>(m_timeout.count()) / 1000.0));
-    });
-}
+ScriptFetch::ScriptFetch(QObject* parent) : QObject(parent), m_network(new QNetworkAccessManager(this)) {}
 
 ScriptFetch::~ScriptFetch()
 {
@@ -43,7 +36,6 @@ void ScriptFetch::cancel()
     if (!m_reply)
         return;
     QNetworkReply* reply = std::exchange(m_reply, nullptr);
-    m_timer.stop();
     reply->disconnect(this);
     reply->abort();
     reply->deleteLater();
@@ -76,6 +68,9 @@ void ScriptFetch::start(const QUrl& url)
 
     QNetworkRequest request(url);
     request.setMaximumRedirectsAllowed(5);
+    // The time-out counts silence, not the whole transfer: a slow server that keeps sending is waited for (the
+    // size limit still ends an endless one).
+    request.setTransferTimeout(static_cast<int>(m_timeout.count()));
     advanceTo(TransferState::Resolving);
     m_reply = m_network->get(request);
     // A host name is resolved once the socket starts connecting.
@@ -89,12 +84,7 @@ void ScriptFetch::start(const QUrl& url)
             fail(tooLargeMessage());
     });
     connect(m_reply, &QNetworkReply::readyRead, this, &ScriptFetch::onReadyRead);
-    // The time-out counts silence, not the whole transfer: a slow server that keeps sending is waited for (the
-    // size limit still ends an endless one).
-    for (const auto progress : {&QNetworkReply::downloadProgress, &QNetworkReply::uploadProgress})
-        connect(m_reply, progress, this, [this] { m_timer.start(m_timeout); });
     connect(m_reply, &QNetworkReply::finished, this, &ScriptFetch::onFinished);
-    m_timer.start(m_timeout);
 }
 
 bool ScriptFetch::fetch(const QUrl& url)
@@ -123,7 +113,6 @@ void ScriptFetch::onFinished()
         return;
     QNetworkReply* reply = m_reply;
     m_reply = nullptr;
-    m_timer.stop();
     m_body += reply->readAll();
     // An HTTP status means the server answered: its page is judged as a script. No status means no answer.
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
@@ -133,8 +122,12 @@ void ScriptFetch::onFinished()
         advanceTo(TransferState::Disconnected);
     } else {
         m_body.clear();
+        // Only the transfer time-out cancels a reply that is still connected to us.
         m_error = answered ? tooLargeMessage()
-                           : QStringLiteral("The update check failed: %1").arg(reply->errorString());
+                  : reply->error() == QNetworkReply::OperationCanceledError
+                      ? QStringLiteral("The update server sent nothing for %1 seconds; the transfer was stopped.")
+                            .arg(static_cast<double>(m_timeout.count()) / 1000.0)
+                      : QStringLiteral("The update check failed: %1").arg(reply->errorString());
     }
     reply->deleteLater();
     emit finished();

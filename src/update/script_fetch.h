@@ -5,11 +5,9 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
-#include <QTimer>
 #include <QUrl>
 
 #include <chrono>
-#include <functional>
 
 class QNetworkAccessManager;
 class QNetworkReply;
@@ -57,7 +55,6 @@ private:
 
     QNetworkAccessManager* m_network;
     QNetworkReply* m_reply = nullptr;
-    QTimer m_timer;
     std::chrono::milliseconds m_timeout{30'000};
     int m_reached = 0; // index into the order of states
     QByteArray m_body;
