@@ -3,6 +3,9 @@
 #include "storage/codepage.h"
 #include "storage/key_table.h"
 #include "ui/icons.h"
+#include "ui/message_box.h"
+
+#include <QWidget>
 
 namespace tessary {
 
@@ -153,9 +156,27 @@ void KeyTableModel::keyChanged(int slotNumber)
         emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
 }
 
-QString unstorableTextMessage(const QString& what)
+bool storableOrRefused(QWidget* field, const QString& what, const QString& text, bool nameCharacter)
 {
-    return QStringLiteral("The %1 holds characters a key ring cannot store. Nothing was changed.").arg(what);
+    if (fitsCodePage(text))
+        return true;
+    MessageBox::show(field->window(), unstorableTextMessage(what, nameCharacter ? text : QString()),
+                     MessageBox::programTitle(), MessageBox::Icon::Warning);
+    field->setFocus();
+    return false;
+}
+
+QString unstorableTextMessage(const QString& what, const QString& text)
+{
+    QString named;
+    for (const char32_t c : text.toUcs4()) {
+        const QString character = QString::fromUcs4(&c, 1);
+        if (!fitsCodePage(character)) {
+            named = QStringLiteral(" (\"%1\")").arg(character);
+            break;
+        }
+    }
+    return QStringLiteral("The %1 holds characters a key ring cannot store%2. Nothing was changed.").arg(what, named);
 }
 
 } // namespace tessary

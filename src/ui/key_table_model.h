@@ -59,6 +59,10 @@ private:
 };
 
 // A text refused because the key ring's code page has no byte for some of its characters; `what` names the field.
-QString unstorableTextMessage(const QString& what);
+// Given the text, the message names the first such character (so never give a password).
+QString unstorableTextMessage(const QString& what, const QString& text = {});
+// True when the key ring can hold `text`; otherwise a box says why, in `field`'s window, and the focus goes to
+// `field`. `nameCharacter`: the box names the character (never for a password).
+bool storableOrRefused(QWidget* field, const QString& what, const QString& text, bool nameCharacter = true);
 
 } // namespace tessary

@@ -152,22 +152,10 @@ bool ModifyKey::ResetDisplay(const QString& selectedName)
 void ModifyKey::cmdNav_Click(int /*index: all three store*/)
 {
     // A field the key ring cannot hold would be stored with question marks: refuse them all and keep the window.
-    struct Field
-    {
-        QWidget* box;
-        QString text;
-        const char* name;
-    };
-    const Field fields[] = {{m_keyUrl, m_keyUrl->text(), "URL"},
-                            {m_keyUsername, m_keyUsername->text(), "user name"},
-                            {m_keyDescription, m_keyDescription->toPlainText(), "description"}};
-    for (const Field& field : fields) {
-        if (!fitsCodePage(field.text)) {
-            MessageBox::show(this, unstorableTextMessage(QLatin1String(field.name)));
-            field.box->setFocus();
-            return;
-        }
-    }
+    if (!storableOrRefused(m_keyUrl, QStringLiteral("URL"), m_keyUrl->text(), false) ||
+        !storableOrRefused(m_keyUsername, QStringLiteral("user name"), m_keyUsername->text(), false) ||
+        !storableOrRefused(m_keyDescription, QStringLiteral("description"), m_keyDescription->toPlainText(), false))
+        return;
     if (m_keySlot > 0 && m_keySlot <= m_table.keyCount()) {
         KeyRecord& record = m_table.slot(m_keySlot);
         record.url = toCodePage(m_keyUrl->text());

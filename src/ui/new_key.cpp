@@ -25,18 +25,6 @@ namespace tessary {
 
 namespace {
 
-// The first character of `text` the key ring's code page has no byte for.
-QString firstUnstorable(const QString& text)
-{
-    for (const char32_t c : text.toUcs4()) {
-        const QString character = QString::fromUcs4(&c, 1);
-        if (!fitsCodePage(character))
-            return character;
-    }
-    return {};
-}
-
-
 // The busy cursor while the timing loops hold the window, restored however the check ends.
 struct BusyCursor
 {
@@ -117,7 +105,7 @@ void NewKey::next()
         return;
     // Text the key ring's code page cannot hold would be stored as '?': refused before the page is left.
     if (m_walk.currentPage() == NewKeyWalk::PasswordPage &&
-        !storable(m_passwordBox, QStringLiteral("password"), m_passwordBox->text(), false))
+        !storableOrRefused(m_passwordBox, QStringLiteral("password"), m_passwordBox->text(), false))
         return;
     if (m_walk.currentPage() == NewKeyWalk::AccountPage && !accountStorable())
         return;
@@ -196,21 +184,11 @@ void NewKey::keyName_Change()
     showWalk();
 }
 
-bool NewKey::storable(QWidget* field, const QString& what, const QString& text, bool quoted)
-{
-    if (fitsCodePage(text))
-        return true;
-    MessageBox::show(this, unstorableTextMessage(what, quoted ? firstUnstorable(text) : QString()),
-                     MessageBox::programTitle(), MessageBox::Icon::Warning);
-    field->setFocus();
-    return false;
-}
-
 bool NewKey::accountStorable()
 {
-    return storable(m_keyUsername, QStringLiteral("user name"), m_keyUsername->text()) &&
-           storable(m_keyURL, QStringLiteral("URL"), m_keyURL->text()) &&
-           storable(m_keyDescription, QStringLiteral("notes"), m_keyDescription->toPlainText());
+    return storableOrRefused(m_keyUsername, QStringLiteral("user name"), m_keyUsername->text()) &&
+           storableOrRefused(m_keyURL, QStringLiteral("URL"), m_keyURL->text()) &&
+           storableOrRefused(m_keyDescription, QStringLiteral("notes"), m_keyDescription->toPlainText());
 }
 
 void NewKey::finish()
@@ -362,13 +340,6 @@ QString hostileModeCaption()
     return QStringLiteral("Tessary (HOSTILE MODE)");
 }
 
-QString unstorableTextMessage(const QString& what, const QString& character)
-{
-    if (character.isEmpty())
-        return QStringLiteral("The %1 holds a character a key ring cannot store. Please change it.").arg(what);
-    return QStringLiteral("The %1 holds a character a key ring cannot store (\"%2\"). Please change it.")
-        .arg(what, character);
-}
 
 QString keptUnsavedMessage(const QString& error)
 {

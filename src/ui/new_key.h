@@ -93,7 +93,6 @@ private:
     bool keyNameAcceptable() const;
     // False, after a message, when a field holds text the key ring cannot store.
     // `quoted`: the message names the first such character (never for the password).
-    bool storable(QWidget* field, const QString& what, const QString& text, bool quoted = true);
     bool accountStorable();
     void enterKey(QObject* field, const QKeyEvent& key);
     void wipeSecrets();
@@ -130,8 +129,6 @@ private:
 QString passwordWizardCaption();
 // Help's box title, and the key browser's caption after it.
 QString hostileModeCaption();
-// `character` empty: the message does not name it.
-QString unstorableTextMessage(const QString& what, const QString& character);
 QString keptUnsavedMessage(const QString& error);
 
 } // namespace tessary
