@@ -43,13 +43,23 @@ void UpdateReport::transferFailed()
     m_lamps[errorLamp] = Colour::Red;
 }
 
+namespace {
+
+// Counts `count` more left out. The first time, the note takes the last entry's place, so that one is left out too.
+void leaveOut(qsizetype& leftOut, qsizetype count)
+{
+    leftOut += leftOut == 0 ? count + 1 : count;
+}
+
+} // namespace
+
 void UpdateReport::add(const UpdateCheck& check)
 {
     for (const UpdateLine& line : check.lines) {
         if (m_unshownLines == 0 && m_lines.size() < maximumLines)
             m_lines.append({shortened(line.text), line.red});
         else
-            m_unshownLines += m_unshownLines == 0 ? 2 : 1; // the first time, the note takes the last line's place
+            leaveOut(m_unshownLines, 1);
     }
     if (m_unshownLines > 0)
         m_lines.last() = {unshownLinesNote(m_unshownLines)};
@@ -58,15 +68,11 @@ void UpdateReport::add(const UpdateCheck& check)
         if (m_unlistedItems == 0 && m_items.size() < maximumItems)
             m_items.append(shortened(item));
         else
-            m_unlistedItems += m_unlistedItems == 0 ? 2 : 1;
+            leaveOut(m_unlistedItems, 1);
     }
-    if (check.unlistedItems > 0) {
-        if (m_unlistedItems == 0 && m_items.size() < maximumItems)
-            m_items.append(QString());
-        else if (m_unlistedItems == 0)
-            m_unlistedItems = 1;
-        m_unlistedItems += check.unlistedItems;
-    }
+    // A check with releases left unlisted has listed as many as the report holds.
+    if (check.unlistedItems > 0)
+        leaveOut(m_unlistedItems, check.unlistedItems);
     if (m_unlistedItems > 0)
         m_items.last() = unlistedReleasesItem(m_unlistedItems);
 }

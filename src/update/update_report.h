@@ -17,7 +17,7 @@ class UpdateReport
 {
 public:
     static constexpr int maximumLines = 1000;
-    static constexpr int maximumItems = 1000;
+    static constexpr int maximumItems = maximumListItems; // as many as one check lists
     static constexpr int maximumLength = 500;
 
     using Colour = LampChange::Colour;
