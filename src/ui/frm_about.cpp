@@ -71,34 +71,29 @@ FrmAbout::FrmAbout(QWidget* owner, float libraryVersion)
     colours.setColor(QPalette::Button, lightGrey);
     setPalette(colours);
     setAutoFillBackground(true);
-    setFixedSize(twips(designWidth), twips(designHeight));
+    setFixedSize(twipsOn(*this, designWidth), twipsOn(*this, designHeight));
     setFont(designFont(QStringLiteral("MS Sans Serif"), 8, QStringLiteral("DejaVu Sans Condensed")));
-
-    auto place = [this](QWidget* widget, const char* name, int x, int y, int width, int height) {
-        widget->setObjectName(QLatin1String(name));
-        widget->setGeometry(twips(x), twips(y), twips(width), twips(height));
-    };
 
     // Below the key box, as in the design, so the box covers them once it shows.
     const QPixmap icon = programIcon().pixmap(42, 42);
     for (auto [name, x, lit] : {std::tuple{"logoLit", 120, true}, std::tuple{"logoUnlit", 840, false}}) {
         auto* logo = new QLabel(this);
         logo->setPixmap(lit ? icon : QPixmap::fromImage(icon.toImage().convertToFormat(QImage::Format_Grayscale8)));
-        place(logo, name, x, 3720, 620, 620);
+        placeInTwips(logo, name, x, 3720, 620, 620);
     }
 
     auto* title = new QLabel(QStringLiteral("Tessary v0.1"), this);
     title->setFont(designFont(QStringLiteral("Times New Roman"), 15, QStringLiteral("DejaVu Serif Condensed")));
-    place(title, "lblTitle", 120, 360, 1725, 480);
+    placeInTwips(title, "lblTitle", 120, 360, 1725, 480);
     auto* release = new QLabel(QStringLiteral("Alpha II"), this);
     QFont italic = designFont(QStringLiteral("Times New Roman"), 15, QStringLiteral("DejaVu Serif Condensed"));
     italic.setItalic(true);
     release->setFont(italic);
-    place(release, "Label1", 1800, 120, 1845, 480);
+    placeInTwips(release, "Label1", 1800, 120, 1845, 480);
 
     auto* picture = new QLabel(this);
     picture->setPixmap(makerLogo(font()));
-    place(picture, "Picture1", 4560, 120, 975, 1320);
+    placeInTwips(picture, "Picture1", 4560, 120, 975, 1320);
 
     const char* notices[][2] = {{"Label2", "A password manager for shared desktops."},
                                 {"Label3", "\u00a9 2026 OrvalenSoft. All rights reserved."},
@@ -106,18 +101,18 @@ FrmAbout::FrmAbout(QWidget* owner, float libraryVersion)
     int top = 1080;
     for (const auto& [name, text] : notices) {
         auto* notice = new QLabel(QString::fromUtf8(text), this);
-        place(notice, name, 120, top, 4335, 375);
+        placeInTwips(notice, name, 120, top, 4335, 375);
         top += 375;
     }
-    place(m_label5, "Label5", 120, 2280, 5415, 255);
+    placeInTwips(m_label5, "Label5", 120, 2280, 5415, 255);
 
     auto* command2 = new QPushButton(QStringLiteral("Command2"), this);
-    place(command2, "Command2", 720, 2880, 1455, 255);
-    place(m_command1, "Command1", 2880, 2760, 1260, 345);
-    place(m_cmdOK, "cmdOK", 4245, 2760, 1260, 345);
+    placeInTwips(command2, "Command2", 720, 2880, 1455, 255);
+    placeInTwips(m_command1, "Command1", 2880, 2760, 1260, 345);
+    placeInTwips(m_cmdOK, "cmdOK", 4245, 2760, 1260, 345);
     m_cmdOK->setDefault(true);
 
-    place(m_pgpKey, "pgpKey", 120, 3240, 5415, 2415);
+    placeInTwips(m_pgpKey, "pgpKey", 120, 3240, 5415, 2415);
     m_pgpKey->raise();
     m_pgpKey->setFont(designFont(QStringLiteral("Small Fonts"), 6, QStringLiteral("DejaVu Sans Condensed")));
     m_pgpKey->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -133,11 +128,6 @@ FrmAbout::FrmAbout(QWidget* owner, float libraryVersion)
     m_cmdOK->setFocus();
 
     Form_Load(libraryVersion);
-}
-
-int FrmAbout::twips(int value) const
-{
-    return twipsToPixels(value, logicalDpiY() > 0 ? logicalDpiY() : 96);
 }
 
 void FrmAbout::Form_Load(float libraryVersion)
@@ -160,7 +150,7 @@ void FrmAbout::Command1_Click()
 {
     // The design's height counts the title bar and borders, which the window manager adds around the client area.
     const int frame = frameGeometry().height() - geometry().height();
-    setFixedHeight(twips(enlargedHeight) - frame);
+    setFixedHeight(twipsOn(*this, enlargedHeight) - frame);
     m_command1->setEnabled(false);
 }
 

@@ -29,7 +29,6 @@ protected:
     void reject() override;
 
 private:
-    int twips(int value) const;
 
     QLabel* m_label5;
     QPushButton* m_command1;

@@ -60,7 +60,7 @@ KeyBrowser::KeyBrowser(Session& session, Program& program)
     connect(m_keyView, &KeyView::filesDropped, this, &KeyBrowser::keyView_OLEDragDrop);
     connectCommands();
 
-    const int dpi = dotsPerInch();
+    const int dpi = dotsPerInch(*this);
     resize(std::max(twipsToPixels(designClientWidth, dpi), listWidth),
            twipsToPixels(designClientHeight, dpi) + menuBar()->sizeHint().height());
 }
@@ -83,7 +83,7 @@ int KeyBrowser::sizeColumns()
             widestStamp = std::max(widestStamp, metrics.horizontalAdvance(creationStamp(sample, QLocale())));
         }
     }
-    const int dpi = dotsPerInch();
+    const int dpi = dotsPerInch(*this);
     int total = 2 * details->frameWidth() + style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, details);
     for (int column = 0; column < KeyTableModel::ColumnCount; ++column) {
         int width = std::max(twipsToPixels(columnTwips[column], dpi), details->header()->sectionSizeHint(column));
@@ -96,11 +96,6 @@ int KeyBrowser::sizeColumns()
 }
 
 KeyBrowser::~KeyBrowser() = default;
-
-int KeyBrowser::dotsPerInch() const
-{
-    return logicalDpiY() > 0 ? logicalDpiY() : 96;
-}
 
 QAction* KeyBrowser::addItem(QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut)
 {

@@ -83,7 +83,6 @@ private:
     QAction* addItem(QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut = {});
     QMenu* addMenu(QMenu* parent, const char* name, const QString& caption);
     void addSeparator(QMenu* menu, const char* name);
-    int dotsPerInch() const;
     int sizeColumns();
 
     Session& m_session;

@@ -2,6 +2,8 @@
 
 #include <QSize>
 
+class QWidget;
+
 namespace tessary {
 
 inline constexpr int twipsPerInch = 1440;
@@ -17,5 +19,12 @@ QSize keyViewSize(QSize outer, int keyViewTop, int statusBarHeight, QSize frame 
 
 int pixelsToTwips(int pixels, int dotsPerInch);
 int twipsToPixels(int twips, int dotsPerInch);
+
+// The resolution a window's design lengths are converted at: the widget's own, or 96 dots per inch when it has none.
+int dotsPerInch(const QWidget& widget);
+// A design length, in twips, as pixels on `widget`.
+int twipsOn(const QWidget& widget, int twips);
+// Names `widget` and places it in its parent at the design's position and size, in twips.
+void placeInTwips(QWidget* widget, const char* name, int x, int y, int width, int height);
 
 } // namespace tessary

@@ -46,38 +46,35 @@ WebUpdate::WebUpdate(const QString& dataDirectory, QWidget* owner)
     setObjectName(QStringLiteral("webUpdate"));
     setWindowTitle(QStringLiteral("WebUpdate!"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(twips(designWidth), twips(designHeight));
-
-    auto place = [this](QWidget* widget, const char* name, int x, int y, int width, int height) {
-        widget->setObjectName(QLatin1String(name));
-        widget->setGeometry(twips(x), twips(y), twips(width), twips(height));
-    };
+    setFixedSize(twipsOn(*this, designWidth), twipsOn(*this, designHeight));
 
     auto* programVersion = new QLabel(QStringLiteral("Tessary v0.1 Alpha III"), this);
     QFont verdana(QStringLiteral("Verdana"), 10, QFont::Bold);
     verdana.setStyleHint(QFont::SansSerif);
     programVersion->setFont(verdana);
-    place(programVersion, "lblProgramVersion", 120, 3120, 6225, 300);
+    placeInTwips(programVersion, "lblProgramVersion", 120, 3120, 6225, 300);
 
     auto* label1 = new QLabel(QStringLiteral("Click below to check the OrvalenSoft Website for newest releases, "
                                              "documentation and bugfixes to Tessary."),
                               this);
     label1->setWordWrap(true);
     label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    place(label1, "Label1", 120, 3480, 6225, 540);
+    placeInTwips(label1, "Label1", 120, 3480, 6225, 540);
 
-    place(m_command2, "Command2", 120, 4140, 2040, 375);
+    placeInTwips(m_command2, "Command2", 120, 4140, 2040, 375);
     for (int lamp = 0; lamp < lampCount; ++lamp) {
         const int top = 4740 + lamp * 240;
-        m_statusIcons[static_cast<std::size_t>(lamp)] = QRect(twips(240), twips(top), twips(180), twips(180));
+        const int lampSide = twipsOn(*this, 180);
+        m_statusIcons[static_cast<std::size_t>(lamp)] =
+            QRect(twipsOn(*this, 240), twipsOn(*this, top), lampSide, lampSide);
         auto* caption = new QLabel(lampLabel(lamp), this);
         caption->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        place(caption, QStringLiteral("Label2_%1").arg(lamp).toLatin1().constData(), 540, top - 30, 2100, 240);
+        placeInTwips(caption, QStringLiteral("Label2_%1").arg(lamp).toLatin1().constData(), 540, top - 30, 2100, 240);
     }
 
     auto* label3 = new QLabel(QStringLiteral("Newest Version Online:"), this);
-    place(label3, "Label3", 2760, 4140, 3585, 375);
-    place(m_list1, "List1", 2760, 4500, 3585, 3105);
+    placeInTwips(label3, "Label3", 2760, 4140, 3585, 375);
+    placeInTwips(m_list1, "List1", 2760, 4500, 3585, 3105);
 
     setTimeout(std::chrono::seconds(30));
     connect(m_command2, &QPushButton::clicked, this, &WebUpdate::Command2_Click);
@@ -87,14 +84,9 @@ WebUpdate::WebUpdate(const QString& dataDirectory, QWidget* owner)
 
 WebUpdate::~WebUpdate() = default;
 
-int WebUpdate::twips(int value) const
-{
-    return twipsToPixels(value, logicalDpiY() > 0 ? logicalDpiY() : 96);
-}
-
 QRect WebUpdate::reportArea() const
 {
-    return QRect(0, 0, width(), twips(reportBottom));
+    return QRect(0, 0, width(), twipsOn(*this, reportBottom));
 }
 
 void WebUpdate::setTimeout(std::chrono::milliseconds timeout)

@@ -47,7 +47,6 @@ private:
     void Inet1_StateChanged(int state);
     void transferFinished();
     void showReport();
-    int twips(int value) const;
     QRect reportArea() const;
 
     QString m_historyPath;
