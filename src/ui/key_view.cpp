@@ -52,7 +52,6 @@ KeyView::KeyView(QWidget* parent) : QStackedWidget(parent), m_list(new QListView
     m_list->setMovement(QListView::Static);
     m_list->setResizeMode(QListView::Adjust);
     m_list->setWrapping(true);
-    m_list->setTextElideMode(Qt::ElideRight);
     m_list->setItemDelegate(new CellDelegate(m_list));
     for (QAbstractItemView* view :
          {static_cast<QAbstractItemView*>(m_list), static_cast<QAbstractItemView*>(m_details)}) {

@@ -76,7 +76,6 @@ WebUpdate::WebUpdate(const QString& dataDirectory, QWidget* owner)
     placeInTwips(label3, "Label3", 2760, 4140, 3585, 375);
     placeInTwips(m_list1, "List1", 2760, 4500, 3585, 3105);
 
-    setTimeout(std::chrono::seconds(30));
     connect(m_command2, &QPushButton::clicked, this, &WebUpdate::Command2_Click);
     connect(m_inet1, &ScriptFetch::stateChanged, this, &WebUpdate::Inet1_StateChanged);
     connect(m_inet1, &ScriptFetch::finished, this, &WebUpdate::transferFinished);

@@ -1,5 +1,6 @@
 // The update window against a server of the test's own: each report it prints, its lamps after a check, checks
 // that append, fetches that fail, and a window closed while it waits.
+#include "example_script.h"
 #include "local_http_server.h"
 #include "ui/web_update.h"
 #include "ui_fixture.h"
@@ -16,14 +17,7 @@ namespace {
 using Colour = LampChange::Colour;
 using Lamps = QList<Colour>;
 
-const QByteArray script = "WEBUPDATE-SCRIPT-START\r\n"
-                          "ProgramName: Tessary\r\n"
-                          "WebUpdateVersion: 0.1\r\n"
-                          "CurrentVersion: 0.3     # the newest release\r\n"
-                          "RecommendedVersion: 0.2\r\n"
-                          "DownloadURL: http://example.org/get\r\n"
-                          "DownloadSize: 420\r\n"
-                          "VersionHistory: 0.1,First alpha,0.2,Login fixed,0.3,New wizard pages\r\n";
+const QByteArray script = exampleScript;
 
 QByteArray changed(const QByteArray& from, const QByteArray& to)
 {

@@ -1,3 +1,4 @@
+#include "example_script.h"
 #include "update/get_parm.h"
 #include "update/script_number.h"
 #include "update/update_script.h"
@@ -10,15 +11,7 @@ using namespace tessary;
 
 namespace {
 
-// A complete script announcing release 0.3, with a real download address.
-const QString example = QStringLiteral("WEBUPDATE-SCRIPT-START\r\n"
-                                       "ProgramName: Tessary\r\n"
-                                       "WebUpdateVersion: 0.1\r\n"
-                                       "CurrentVersion: 0.3     # the newest release\r\n"
-                                       "RecommendedVersion: 0.2\r\n"
-                                       "DownloadURL: http://example.org/get\r\n"
-                                       "DownloadSize: 420\r\n"
-                                       "VersionHistory: 0.1,First alpha,0.2,Login fixed,0.3,New wizard pages\r\n");
+const QString example = QString::fromLatin1(exampleScript);
 
 QString changed(const QString& from, const QString& to)
 {
