@@ -1,4 +1,5 @@
 #include "ui/icons.h"
+#include "ui/message_box.h"
 #include "ui/process_guard.h"
 #include "ui/program.h"
 
@@ -14,6 +15,7 @@ int main(int argc, char** argv)
     QApplication::setOrganizationName(QStringLiteral("Tessary"));
     QApplication::setDesktopFileName(QStringLiteral("tessary"));
     QApplication::setWindowIcon(tessary::programIcon());
+    tessary::MessageBox::plainButtonsEverywhere();
     // The tray icon keeps the program alive; it ends only through its shutdown.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -1,10 +1,10 @@
 #include "ui/message_box.h"
 
-#include <QAbstractButton>
-#include <QGuiApplication>
+#include <QApplication>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProxyStyle>
 
 #include <utility>
 
@@ -32,14 +32,24 @@ QMessageBox::Icon toQt(MessageBox::Icon icon)
     return QMessageBox::NoIcon;
 }
 
-// Some desktop themes put pictures on a box's standard buttons; no other button of the program has one.
-void plainButtons(QWidget* box)
+class PlainButtonStyle : public QProxyStyle
 {
-    for (QAbstractButton* button : box->findChildren<QAbstractButton*>())
-        button->setIcon(QIcon());
-}
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returned) const override
+    {
+        if (hint == SH_DialogButtonBox_ButtonsHaveIcons)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+};
 
 } // namespace
+
+void MessageBox::plainButtonsEverywhere()
+{
+    QApplication::setStyle(new PlainButtonStyle); // the application takes it
+}
 
 void MessageBox::show(QWidget* parent, const QString& text, const QString& title, Icon icon)
 {
@@ -53,7 +63,6 @@ void MessageBox::show(QWidget* parent, const QString& text, const QString& title
     QString shownText = text;
     shownText.remove(QLatin1Char('\r'));
     QMessageBox box(toQt(icon), title.isEmpty() ? defaultTitle() : title, shownText, QMessageBox::Ok, parent);
-    plainButtons(&box);
     box.exec();
 }
 
@@ -87,15 +96,9 @@ bool MessageBox::askPassword(QWidget* parent, const QString& title, const QStrin
         *password = answer;
         return accepted;
     }
-    QInputDialog dialog(parent);
-    dialog.setWindowTitle(title);
-    dialog.setLabelText(label);
-    dialog.setTextEchoMode(QLineEdit::Password);
-    dialog.setInputMethodHints(Qt::ImhSensitiveData | Qt::ImhNoPredictiveText);
-    dialog.adjustSize(); // the dialog makes its buttons when it is first laid out
-    plainButtons(&dialog);
-    const bool accepted = dialog.exec() == QDialog::Accepted;
-    *password = accepted ? dialog.textValue() : QString();
+    bool accepted = false;
+    *password = QInputDialog::getText(parent, title, label, QLineEdit::Password, {}, &accepted, Qt::WindowFlags(),
+                                      Qt::ImhSensitiveData | Qt::ImhNoPredictiveText);
     return accepted;
 }
 

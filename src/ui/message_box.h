@@ -29,6 +29,10 @@ public:
 
     static void show(QWidget* parent, const QString& text, const QString& title = {}, Icon icon = Icon::None);
 
+    // No pictures on any box's or dialog's standard buttons, whatever the desktop theme says: no other button of
+    // the program has one. Once, on the application.
+    static void plainButtonsEverywhere();
+
     // After the program's end no box may hold the process up (a desktop logging out waits for it to go).
     static void endOfProgram();
 
