@@ -51,14 +51,6 @@ void ReportPicture::clear()
     update();
 }
 
-QImage ReportPicture::printed() const
-{
-    QImage image(sheetSize, QImage::Format_RGB32);
-    QPainter painter(&image);
-    print(painter);
-    return image;
-}
-
 void ReportPicture::paintEvent(QPaintEvent* /*event*/)
 {
     QPainter painter(this);

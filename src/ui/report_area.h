@@ -20,8 +20,6 @@ public:
     // Overwrites what was printed (it shows the password) and leaves the sheet blank.
     void clear();
     const Report& report() const { return m_report; }
-    // The sheet as it is printed, for a look at its pixels.
-    QImage printed() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
