@@ -17,24 +17,15 @@ namespace tessary {
 
 namespace {
 
-QString settingName()
-{
-    return QStringLiteral("HidePasswordBreakdown");
-}
-
-// The settings store's section for the program's one option.
-struct SettingsSection
-{
-    QSettings settings{QStringLiteral("Tessary"), QStringLiteral("Tessary")};
-    SettingsSection() { settings.beginGroup(QStringLiteral("Settings")); }
-};
+// The program's one option, in the settings store's "Settings" section.
+const QString breakdownSetting = QStringLiteral("Settings/HidePasswordBreakdown");
 
 } // namespace
 
 void NewKey::loadBreakdownSetting()
 {
-    SettingsSection section;
-    m_check1->setChecked(!breakdownHidden(section.settings.value(settingName(), QStringLiteral("1")).toString()));
+    const QSettings settings(QStringLiteral("Tessary"), QStringLiteral("Tessary"));
+    m_check1->setChecked(!breakdownHidden(settings.value(breakdownSetting, QStringLiteral("1")).toString()));
     Check1_Click();
 }
 
@@ -63,8 +54,8 @@ void NewKey::DrawBar(MeterBar* bar, std::int16_t& value)
 void NewKey::Check1_Click()
 {
     const bool shown = m_check1->isChecked();
-    SettingsSection section;
-    section.settings.setValue(settingName(), shown ? QStringLiteral("0") : QStringLiteral("1"));
+    QSettings(QStringLiteral("Tessary"), QStringLiteral("Tessary"))
+        .setValue(breakdownSetting, shown ? QStringLiteral("0") : QStringLiteral("1"));
     m_breakdownIndicator->setVisible(shown);
     PasswordBox_Change();
 }
