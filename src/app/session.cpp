@@ -92,8 +92,7 @@ Session::Outcome Session::open(const QString& userName, LockMode mode, Opening& 
 Session::Outcome Session::login(Opening&& opening, const QString& password)
 {
     if (password.isEmpty() || !fitsCodePage(password))
-        return incorrectPassword(opening.read.status == KeyRingReadResult::Status::Damaged ? opening.read.message
-                                                                                           : QString());
+        return incorrectPassword(opening.read.warning());
     QByteArray secret = toCodePage(password);
     return checkAndTakeOver(std::move(opening), secret);
 }
@@ -127,8 +126,7 @@ Session::Outcome Session::lockAndRead(const QString& userName, LockMode mode, bo
 
 Session::Outcome Session::checkAndTakeOver(Opening&& opening, QByteArray& password)
 {
-    const QString warning =
-        opening.read.status == KeyRingReadResult::Status::Damaged ? opening.read.message : QString();
+    const QString warning = opening.read.warning();
     const QByteArray digest = unlockKeyTable(opening.read.table, password, opening.read.storedDigest);
     if (digest.isEmpty() || digest != opening.read.storedDigest) {
         wipe(password);

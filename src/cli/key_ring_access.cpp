@@ -41,10 +41,9 @@ int KeyRingAccess::open(const QString& userName, Mode mode)
 
 int KeyRingAccess::findKey(const QString& keyName)
 {
-    const QByteArray name = toCodePage(keyName);
     // A character the code page lacks would turn into '?' and could name another key.
-    const bool exact = !name.isEmpty() && fromCodePage(name) == keyName;
-    const int slot = exact ? table().findKey(name) : KeyTable::notFound;
+    const bool exact = !keyName.isEmpty() && fitsCodePage(keyName);
+    const int slot = exact ? table().findKey(toCodePage(keyName)) : KeyTable::notFound;
     // Only slots 1 to keyCount hold keys; a later slot with that name would be a leftover.
     if (slot == KeyTable::notFound || slot > table().keyCount()) {
         m_console.err(noSuchKeyMessage(keyName));
@@ -74,11 +73,11 @@ int KeyRingAccess::save()
 std::optional<QByteArray> storableText(Console& console, const QString& what, const QString& text,
                                        qsizetype maximumLength)
 {
-    QByteArray bytes = toCodePage(text);
-    if (fromCodePage(bytes) != text) {
+    if (!fitsCodePage(text)) {
         console.err(QStringLiteral("The %1 holds characters a key ring cannot store. Nothing was written.").arg(what));
         return std::nullopt;
     }
+    QByteArray bytes = toCodePage(text);
     if (maximumLength >= 0 && bytes.size() > maximumLength) {
         console.err(QStringLiteral("The %1 may be at most %2 characters long. Nothing was written.")
                         .arg(what)

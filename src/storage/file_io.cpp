@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <clocale>
 #include <cstring>
 
 #include <fcntl.h>

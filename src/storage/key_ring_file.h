@@ -41,6 +41,8 @@ struct KeyRingReadResult
 
     bool mustEnd() const { return status == Status::NotKeyRing || status == Status::TooManyEntries; }
     bool usable() const { return status == Status::Ok || status == Status::Damaged; }
+    // What a login tells the user besides its outcome: the damage found, if any.
+    QString warning() const { return status == Status::Damaged ? message : QString(); }
 };
 
 // Both read the same layout; the messages quote `fileName` (or `shownName`, when the path is not what the user
