@@ -1,6 +1,6 @@
 #include "analysis/strength_meter.h"
 
-#include "crypto/password_scores.h"
+#include "analysis/password_scores.h"
 
 #include <algorithm>
 #include <cmath>

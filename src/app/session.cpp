@@ -107,7 +107,7 @@ Session::Outcome Session::lockAndRead(const QString& userName, LockMode mode, bo
     opening.path = path(opening.fileName);
 
     if (mode == LockMode::Hold) {
-        opening.lock = std::make_unique<KeyRingLock>(opening.path);
+        opening.lock = std::make_unique<FileLock>(opening.path);
         if (!opening.lock->tryLock())
             return refused(opening.lock->refusal());
     }
@@ -154,7 +154,7 @@ Session::Outcome Session::createUser(const QString& userName, const QString& pas
         return refused(refusal);
     QByteArray secret = toCodePage(password);
 
-    auto lock = std::make_unique<KeyRingLock>(file);
+    auto lock = std::make_unique<FileLock>(file);
     if (!lock->tryLock())
         return refused(lock->refusal());
     // The name is listed first: a key ring nobody is listed for would block the name for good, while a listed
@@ -188,7 +188,7 @@ bool Session::listUser(const QString& userName, const QString& fileName, QString
 {
     const QString listPath = path(QString::fromLatin1(userListFileName));
     // The list is rewritten whole, so two programs adding users at once take turns.
-    KeyRingLock listLock(listPath);
+    FileLock listLock(listPath);
     if (!listLock.tryLock(std::chrono::seconds(5))) {
         if (error)
             *error = listLock.refusal();
@@ -215,7 +215,7 @@ bool Session::listUser(const QString& userName, const QString& fileName, QString
 }
 
 Session::Outcome Session::takeOver(const QString& userName, const QByteArray& password, const QByteArray& digest,
-                                   KeyRingReadResult&& read, const QString& path, std::unique_ptr<KeyRingLock> lock)
+                                   KeyRingReadResult&& read, const QString& path, std::unique_ptr<FileLock> lock)
 {
     QString error;
     if (m_loggedIn && m_lock && !save(&error))
@@ -245,7 +245,7 @@ bool Session::save(QString* error)
         return false;
     }
     if (!m_lock)
-        m_lock = std::make_unique<KeyRingLock>(m_ring.fileName);
+        m_lock = std::make_unique<FileLock>(m_ring.fileName);
     if (!m_lock->tryLock()) {
         if (error)
             *error = m_lock->refusal();
@@ -257,7 +257,7 @@ bool Session::save(QString* error)
 bool Session::exportKeyRing(QString* error)
 {
     const QString file = path(QString::fromLatin1(exportFileName));
-    KeyRingLock lock(file);
+    FileLock lock(file);
     if (!lock.tryLock()) {
         if (error)
             *error = lock.refusal();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/key_ring_lock.h"
+#include "storage/file_lock.h"
 #include "storage/key_cipher.h"
 #include "storage/key_ring_file.h"
 
@@ -46,7 +46,7 @@ public:
         QString userName;
         QString fileName; // as the user knows it, "alice.keyRing"
         QString path;
-        std::unique_ptr<KeyRingLock> lock;
+        std::unique_ptr<FileLock> lock;
         KeyRingReadResult read;
     };
 
@@ -94,14 +94,14 @@ private:
     bool listUser(const QString& userName, const QString& fileName, QString* error);
     // Makes the deciphered key ring of `read` the logged-in one, after saving the one logged in before.
     Outcome takeOver(const QString& userName, const QByteArray& password, const QByteArray& digest,
-                     KeyRingReadResult&& read, const QString& path, std::unique_ptr<KeyRingLock> lock);
+                     KeyRingReadResult&& read, const QString& path, std::unique_ptr<FileLock> lock);
 
     QString m_directory;
     bool m_loggedIn = false;
     QString m_userName;
     MasterSecret m_secret;
     KeyRing m_ring;
-    std::unique_ptr<KeyRingLock> m_lock;
+    std::unique_ptr<FileLock> m_lock;
 };
 
 QString incorrectPasswordMessage();

@@ -1,18 +1,16 @@
 #include "cli/commands.h"
 
-#include "analysis/new_key.h"
 #include "cli/key_ring_access.h"
 #include "crypto/wipe.h"
+#include "storage/key_fields.h"
 #include "storage/key_ring_file.h"
+#include "storage/notes_text.h"
 
 #include <optional>
 
 namespace tessary::cli {
 
 namespace {
-
-// The limit of the wizard's and the properties window's notes box.
-constexpr qsizetype notesLimit = 255;
 
 struct FieldOptions
 {
@@ -33,14 +31,17 @@ bool readFieldOptions(const Invocation& invocation, Console& console, FieldOptio
     } table[] = {
         {"--username", "user name", keyRingFieldLimit, &fields.userName},
         {"--url", "URL", keyRingFieldLimit - 7, &fields.url},
-        {"--notes", "description", notesLimit, &fields.notes},
+        {"--notes", "description", maximumNotesLength, &fields.notes},
     };
     for (const auto& entry : table) {
         const QString option = QString::fromLatin1(entry.option);
         if (!invocation.options.contains(option))
             continue;
-        *entry.field = storableText(console, QString::fromLatin1(entry.what), invocation.options.value(option),
-                                    entry.limit);
+        QString text = invocation.options.value(option);
+        // Notes keep their line breaks as CR LF, as the windows store them.
+        if (entry.field == &fields.notes)
+            text = storedNotes(text);
+        *entry.field = storableText(console, QString::fromLatin1(entry.what), text, entry.limit);
         if (!*entry.field)
             return false;
     }
@@ -75,7 +76,7 @@ int addCommand(const Invocation& invocation, Console& console)
     }
 
     QString password = console.readSecret(QStringLiteral("Password for the new key: "));
-    auto passwordBytes = storableText(console, QStringLiteral("password"), password, passwordBufferSize);
+    auto passwordBytes = storableText(console, QStringLiteral("password"), password, passwordBufferSize, false);
     wipe(password);
     if (!passwordBytes)
         return failed;

@@ -71,10 +71,10 @@ int KeyRingAccess::save()
 }
 
 std::optional<QByteArray> storableText(Console& console, const QString& what, const QString& text,
-                                       qsizetype maximumLength)
+                                       qsizetype maximumLength, bool nameCharacter)
 {
     if (!fitsCodePage(text)) {
-        console.err(QStringLiteral("The %1 holds characters a key ring cannot store. Nothing was written.").arg(what));
+        console.err(unstorableTextMessage(what, nameCharacter ? text : QString()));
         return std::nullopt;
     }
     QByteArray bytes = toCodePage(text);

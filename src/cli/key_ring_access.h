@@ -2,15 +2,13 @@
 
 #include "app/session.h"
 #include "cli/console.h"
+#include "storage/key_fields.h"
 
 #include <QString>
 
 #include <optional>
 
 namespace tessary::cli {
-
-// The limit of the wizard's and the properties window's key name box.
-inline constexpr qsizetype keyNameLimit = 255;
 
 // A command's way into a user's key ring, in the order that reports a wrong file at once: the file's structure,
 // then (for a write) its lock, then the master password, then the login through the session.
@@ -45,9 +43,10 @@ private:
 };
 
 // The code-page bytes of a text bound for a key ring, or nothing (with a message shown) when the code page cannot
-// hold every character of it; a silent '?' would corrupt the key.
+// hold every character of it, as a silent '?' would corrupt the key, or it is longer than `maximumLength`.
+// `nameCharacter`: the message names the first character the code page lacks (never for a password).
 std::optional<QByteArray> storableText(Console& console, const QString& what, const QString& text,
-                                       qsizetype maximumLength = -1);
+                                       qsizetype maximumLength = -1, bool nameCharacter = true);
 
 QString noSuchKeyMessage(const QString& keyName);
 QString damagedRefusalMessage(const QString& fileName);

@@ -1,7 +1,6 @@
 #include "crypto/md2.h"
 
 #include <nettle/md2.h>
-#include <nettle/version.h>
 
 #include <algorithm>
 #include <array>
@@ -130,19 +129,6 @@ void redigest(std::span<std::uint8_t* const> blocks, int rounds)
         if (!rest.empty())
             digestLanes<1>(rest.data());
     }
-}
-
-float versionNumber(int major, int minor)
-{
-    float scale = 10.0f;
-    for (int rest = minor / 10; rest > 0; rest /= 10)
-        scale *= 10.0f;
-    return static_cast<float>(major) + static_cast<float>(std::max(minor, 0)) / scale;
-}
-
-float getVersionNumber()
-{
-    return versionNumber(nettle_version_major(), nettle_version_minor());
 }
 
 } // namespace tessary

@@ -22,11 +22,4 @@ void messageDigest2(const std::uint8_t* input, std::size_t length, std::uint8_t*
 // by side, so that their table look-ups overlap; one block alone runs at the pace of one look-up after another.
 void redigest(std::span<std::uint8_t* const> blocks, int rounds = 1);
 
-// The version of the library that computes the digests, for the About window.
-float getVersionNumber();
-
-// A major and minor version as one number: the minor's digits after the point (3 and 8 give 3.8, 3 and 12 give
-// 3.12). A float cannot show a trailing zero, so 3.10 reads as 3.1.
-float versionNumber(int major, int minor);
-
 } // namespace tessary

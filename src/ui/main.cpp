@@ -1,7 +1,7 @@
-#include "ui/icons.h"
-#include "ui/message_box.h"
-#include "ui/process_guard.h"
-#include "ui/program.h"
+#include "ui/flow/process_guard.h"
+#include "ui/flow/program.h"
+#include "ui/widgets/icons.h"
+#include "ui/widgets/message_box.h"
 
 #include <QApplication>
 #include <QDir>

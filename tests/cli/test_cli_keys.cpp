@@ -1,8 +1,8 @@
 #include "cli_runner.h"
 
-#include "app/key_ring_lock.h"
 #include "app/session.h"
 #include "crypto/password_hash.h"
+#include "storage/file_lock.h"
 #include "storage/key_ring_file.h"
 #include "storage/ole_date.h"
 
@@ -176,11 +176,12 @@ void TestCliKeys::addListShow()
 
     run = cli({QStringLiteral("show"), QStringLiteral("Ann"), QStringLiteral("Mail"), QStringLiteral("--show-password")}, "pw\n");
     QCOMPARE(run.exitCode, 0);
-    // The line break in the notes is shown escaped, so each field stays one line.
+    // The notes' line break is stored as CR LF, as the windows store it, and shown escaped, so each field stays one
+    // line.
     QCOMPARE(run.out, line(QStringLiteral("Keyname: Mail")) + line(QStringLiteral("Username: ann")) +
                           line(QStringLiteral("URL: http://example.com")) +
                           line(QStringLiteral("Created: ") + stamp(stored.slot(1))) +
-                          line(QStringLiteral("Password: keypw")) + line(QStringLiteral("Key Description: two\\nlines")));
+                          line(QStringLiteral("Password: keypw")) + line(QStringLiteral("Key Description: two\\r\\nlines")));
 
     run = cli({QStringLiteral("show"), QStringLiteral("Ann"), QStringLiteral("Café"), QStringLiteral("--json"), QStringLiteral("--show-password")},
               "pw\n");
@@ -230,7 +231,7 @@ void TestCliKeys::refusals_data()
         << QStringLiteral("The key name may be at most 255 characters long. Nothing was written.");
     QTest::newRow("add, name outside the code page")
         << QStringList{QStringLiteral("add"), ann, QStringLiteral("Кофе")} << QByteArray("pw\nk\n") << 1
-        << QStringLiteral("The key name holds characters a key ring cannot store. Nothing was written.");
+        << QStringLiteral("The key name holds characters a key ring cannot store (\"К\"). Nothing was written.");
     QTest::newRow("add, empty key password") << QStringList{QStringLiteral("add"), ann, QStringLiteral("New")}
                                              << QByteArray("pw\n\n") << 1
                                              << QStringLiteral("A key needs a password. Nothing was written.");

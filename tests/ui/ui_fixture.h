@@ -5,11 +5,12 @@
 
 #include "app/session.h"
 #include "storage/codepage.h"
+#include "storage/key_fields.h"
 #include "storage/key_ring_file.h"
 #include "storage/user_list.h"
-#include "ui/key_browser.h"
-#include "ui/message_box.h"
-#include "ui/program.h"
+#include "ui/browser/key_browser.h"
+#include "ui/flow/program.h"
+#include "ui/widgets/message_box.h"
 
 #include <QCoreApplication>
 #include <QSettings>

@@ -1,0 +1,117 @@
+#pragma once
+
+#include "ui/browser/key_view.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QToolBar;
+
+namespace tessary {
+
+class FrmAbout;
+class KeyTableModel;
+class ModifyKey;
+class NewKey;
+class PasswordClipboard;
+class Program;
+class Session;
+class WebUpdate;
+
+// The logged-in user's main window: the key list in four views, toolbar, menu bar, pop-up menu and status bar.
+class KeyBrowser : public QMainWindow
+{
+    Q_OBJECT
+public:
+    KeyBrowser(Session& session, Program& program);
+    ~KeyBrowser() override;
+
+    // Fills the list from the key table, from scratch.
+    void showKeyRing();
+    // The unload handler: writes the key ring.
+    void Form_Unload();
+
+    void Form_Resize();
+    void switchView(KeyView::ViewMode mode);
+    void keyView_MouseUp(const QPoint& globalPosition, int row);
+    void keyView_OLEDragDrop();
+    void menuRefreshDisplay_Click();
+    void SortbyName_Click();
+
+    // The commands on keys and on the key ring.
+    void CopyPasswordToClipboard();
+    void KeyPropertiesDialog();
+    void newKeyEntry();
+    void Toolbar1_ButtonClick(int index);
+    void deleteKey(bool saveAtOnce);
+    void startRename();
+    void exportKeyring();
+    void importKeyring();
+    void gotoPage();
+    void showDocumentation();
+    // The Help menu's windows, modal over this one. "&Web Update" stays disabled; code may still open the window.
+    FrmAbout* showAbout();
+    WebUpdate* showWebUpdate();
+
+    KeyView* keyView() const { return m_keyView; }
+    PasswordClipboard* passwordClipboard() const { return m_clipboard; }
+    ModifyKey* modifyKey() const;
+    NewKey* newKey() const;
+    KeyTableModel* model() const { return m_model; }
+    QMenu* popupMenu() const { return m_popUp; }
+    QString statusText() const;
+    void setStatusText(const QString& text);
+    QAction* action(const QString& name) const;
+
+protected:
+    // None: the window's only pop-up menu is the list's, over a row.
+    QMenu* createPopupMenu() override { return nullptr; }
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildMenus();
+    void connectCommands();
+    // The selected row's slot in the key table, or -1 when no row is selected.
+    int selectedSlot() const;
+    void saveNow();
+    void buildToolbar();
+    QAction* addItem(QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut = {});
+    QMenu* addMenu(QMenu* parent, const char* name, const QString& caption);
+    void addSeparator(QMenu* menu, const char* name);
+    int sizeColumns();
+
+    Session& m_session;
+    Program& m_program;
+    KeyTableModel* m_model;
+    QWidget* m_central;
+    KeyView* m_keyView;
+    QToolBar* m_toolbar = nullptr;
+    QLabel* m_statusPanel = nullptr;
+    QMenu* m_popUp = nullptr;
+    PasswordClipboard* m_clipboard;
+    QPointer<ModifyKey> m_modifyKey;
+    QPointer<NewKey> m_newKey;
+    QPointer<FrmAbout> m_about;
+    QPointer<WebUpdate> m_webUpdate;
+};
+
+// "Tessory v0.1 Alpha II"
+QString initialStatusText();
+QString soonToComeMessage();
+QString passwordCopiedText();
+QString documentationMessage();
+QString importPasswordPrompt();
+// Status bar feedback of Export and Goto Page.
+QString exportedText(const QString& path);
+QString noKeySelectedText();
+QString noUrlText(const QString& keyName);
+QString notAnAddressText(const QString& url);
+QString openingText(const QString& url);
+QString noBrowserText(const QString& scheme);
+
+} // namespace tessary

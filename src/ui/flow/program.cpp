@@ -1,0 +1,189 @@
+#include "ui/flow/program.h"
+
+#include "app/start_rules.h"
+#include "storage/user_list.h"
+#include "ui/browser/key_browser.h"
+#include "ui/flow/tessary_tray.h"
+#include "ui/key_properties/modify_key.h"
+#include "ui/login/login_form.h"
+#include "ui/login/new_user.h"
+#include "ui/widgets/message_box.h"
+#include "ui/wizard/new_key.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QFileInfo>
+
+#include <utility>
+
+namespace tessary {
+
+namespace {
+
+void bringUp(QWidget* window)
+{
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+} // namespace
+
+Program::Program(Options options)
+    : m_session(std::move(options.dataDirectory)), m_trayAvailable(options.trayAvailable),
+      m_endProcess(std::move(options.endProcess))
+{
+    if (!m_endProcess)
+        m_endProcess = [] { QCoreApplication::exit(0); };
+}
+
+Program::~Program()
+{
+    delete m_keyBrowser;
+    delete m_loginForm;
+    delete m_newUser;
+}
+
+TessaryTray* Program::tray() const
+{
+    return m_tray;
+}
+
+LoginForm* Program::loginForm() const
+{
+    return m_loginForm;
+}
+
+NewUser* Program::newUser() const
+{
+    return m_newUser;
+}
+
+KeyBrowser* Program::keyBrowser() const
+{
+    return m_keyBrowser;
+}
+
+void Program::startProgram(const QStringList& arguments)
+{
+    m_tray = new TessaryTray(*this, m_trayAvailable);
+    m_tray->setParent(this);
+    m_tray->Form_Load();
+    // Without an icon to come back through, "/s" would leave the program running out of reach.
+    if (startsWithTrayOnly(arguments) && m_tray->isIconShown())
+        return;
+    if (QFileInfo::exists(m_session.path(QString::fromLatin1(userListFileName))))
+        showLoginForm();
+    else
+        showNewUserWindow();
+}
+
+void Program::showNewUserWindow()
+{
+    if (!m_newUser)
+        m_newUser = new NewUser(m_session, *this);
+    bringUp(m_newUser);
+}
+
+void Program::showLoginForm()
+{
+    if (!m_loginForm) {
+        m_loginForm = new LoginForm(m_session, *this);
+        m_loginForm->Form_Load();
+    }
+    bringUp(m_loginForm);
+}
+
+void Program::completeLogin()
+{
+    if (m_ended)
+        return;
+    // The session derived the master key when it checked the password.
+    if (!m_keyBrowser)
+        m_keyBrowser = new KeyBrowser(m_session, *this);
+    QCoreApplication::processEvents();
+    if (m_ended || !m_keyBrowser)
+        return;
+    m_keyBrowser->showKeyRing();
+    bringUp(m_keyBrowser);
+    if (m_tray)
+        m_tray->loginItem()->setText(keyBrowserItemCaption());
+}
+
+void Program::showKeyBrowser()
+{
+    if (m_keyBrowser)
+        bringUp(m_keyBrowser);
+}
+
+template <typename Window> void Program::unload(QPointer<Window>& window)
+{
+    if (!window)
+        return;
+    window->hide();
+    window->deleteLater();
+    window.clear();
+}
+
+void Program::unloadLoginForm()
+{
+    unload(m_loginForm);
+}
+
+void Program::windowClosed(QWidget* window)
+{
+    if (window == m_loginForm)
+        unload(m_loginForm);
+    else if (window == m_newUser)
+        unload(m_newUser);
+    if (!(m_tray && m_tray->isIconShown()) && !anyWindowVisible())
+        shutdownProgram();
+}
+
+bool Program::anyWindowVisible() const
+{
+    return (m_loginForm && m_loginForm->isVisible()) || (m_newUser && m_newUser->isVisible()) ||
+           (m_keyBrowser && m_keyBrowser->isVisible());
+}
+
+void Program::shutdownProgram()
+{
+    if (m_shuttingDown)
+        return;
+    m_shuttingDown = true;
+
+    // The properties window belongs to the key browser but comes later in the order.
+    QPointer<ModifyKey> modifyKey = m_keyBrowser ? m_keyBrowser->modifyKey() : nullptr;
+    QPointer<NewKey> newKey = m_keyBrowser ? m_keyBrowser->newKey() : nullptr;
+    if (m_keyBrowser) {
+        emit windowUnloaded(m_keyBrowser->objectName());
+        m_keyBrowser->Form_Unload();
+        unload(m_keyBrowser);
+    }
+    if (m_tray) {
+        emit windowUnloaded(m_tray->objectName());
+        m_tray->Form_Unload();
+    }
+    if (m_loginForm) {
+        emit windowUnloaded(m_loginForm->objectName());
+        unload(m_loginForm);
+    }
+    if (modifyKey) {
+        emit windowUnloaded(modifyKey->objectName());
+        modifyKey->hide();
+    }
+    if (newKey) {
+        emit windowUnloaded(newKey->objectName());
+        newKey->hide(); // a running check sees this and stops; the key browser takes the window with it
+    }
+    if (m_newUser) {
+        emit windowUnloaded(m_newUser->objectName());
+        unload(m_newUser);
+    }
+
+    m_ended = true;
+    MessageBox::endOfProgram();
+    m_endProcess();
+}
+
+} // namespace tessary

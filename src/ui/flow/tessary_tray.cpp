@@ -1,0 +1,150 @@
+#include "ui/flow/tessary_tray.h"
+
+#include "app/tray_messages.h"
+#include "storage/user_list.h"
+#include "ui/flow/program.h"
+#include "ui/widgets/icons.h"
+
+#include <QCursor>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QStyleHints>
+
+namespace tessary {
+
+TessaryTray::TessaryTray(Program& program, bool trayAvailable) : m_program(program), m_popup(new QMenu)
+{
+    setObjectName(QStringLiteral("TessaryTray"));
+    m_popup->setObjectName(QStringLiteral("mPopupSys"));
+    m_popup->setTitle(QStringLiteral("Hello, World!"));
+
+    m_login = m_popup->addAction(QStringLiteral("&Login"), this, &TessaryTray::mnuLogin_Click);
+    m_login->setObjectName(QStringLiteral("mnuLogin"));
+    m_popup->addSeparator()->setObjectName(QStringLiteral("mnuSep"));
+    QAction* options = m_popup->addAction(QStringLiteral("&Options..."));
+    options->setObjectName(QStringLiteral("mnuOptions"));
+    options->setEnabled(false);
+    QAction* quit = m_popup->addAction(QStringLiteral("&Exit"), this, &TessaryTray::mnuQuit_Click);
+    quit->setObjectName(QStringLiteral("mnuQuit"));
+    m_popup->installEventFilter(this);
+    m_clock.start();
+
+    if (trayAvailable) {
+        m_icon = new QSystemTrayIcon(programIcon(), this);
+        m_icon->setToolTip(QStringLiteral("Tessary"));
+        connect(m_icon, &QSystemTrayIcon::activated, this,
+                [this](QSystemTrayIcon::ActivationReason reason) { Form_MouseMove(trayMessageFor(reason)); });
+    }
+}
+
+TessaryTray::~TessaryTray()
+{
+    delete m_popup;
+}
+
+void TessaryTray::Form_Load()
+{
+    if (m_icon)
+        m_icon->show();
+}
+
+void TessaryTray::Form_Unload()
+{
+    m_popup->hide();
+    if (m_icon)
+        m_icon->hide();
+}
+
+bool TessaryTray::isIconShown() const
+{
+    return m_icon && m_icon->isVisible();
+}
+
+void TessaryTray::Form_MouseMove(int message)
+{
+    switch (decodeTrayMessage(message)) {
+    case TrayAction::MenuWithDefault:
+        m_menuPress = {message, m_clock.elapsed(), QCursor::pos()};
+        popUp(m_login);
+        break;
+    case TrayAction::MenuWithoutDefault:
+        m_menuPress = {message, m_clock.elapsed(), QCursor::pos()};
+        popUp(nullptr);
+        break;
+    case TrayAction::FirstItem:
+        // A double click's first press has already opened the menu.
+        m_popup->hide();
+        mnuLogin_Click();
+        break;
+    case TrayAction::Nothing:
+        break;
+    }
+}
+
+bool TessaryTray::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != m_popup ||
+        (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseButtonDblClick))
+        return QObject::eventFilter(watched, event);
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    if (m_popup->rect().contains(mouse->position().toPoint()))
+        return false; // a press on the menu itself
+    const int button = mouse->button() == Qt::LeftButton    ? TrayMessage::LeftButtonDown
+                       : mouse->button() == Qt::RightButton ? TrayMessage::RightButtonDown
+                                                            : 0;
+    const QStyleHints* hints = QGuiApplication::styleHints();
+    const int doubleClick = trayDoubleClick(m_menuPress, {button, m_clock.elapsed(), mouse->globalPosition().toPoint()},
+                                            hints->mouseDoubleClickInterval(), hints->mouseDoubleClickDistance());
+    if (doubleClick == 0)
+        return false; // elsewhere, or too late: the menu closes as usual
+    m_menuPress = {};
+    Form_MouseMove(doubleClick);
+    return true;
+}
+
+void TessaryTray::popUp(QAction* defaultItem)
+{
+    m_popup->setDefaultAction(defaultItem);
+    m_popup->popup(QCursor::pos());
+    m_popup->activateWindow();
+}
+
+void TessaryTray::mnuLogin_Click()
+{
+    // Only the user list decides, not whether someone is logged in.
+    if (QFileInfo::exists(m_program.session().path(QString::fromLatin1(userListFileName))))
+        m_program.showLoginForm();
+    else
+        m_program.showNewUserWindow();
+}
+
+void TessaryTray::mnuQuit_Click()
+{
+    m_program.shutdownProgram();
+}
+
+int trayMessageFor(QSystemTrayIcon::ActivationReason reason)
+{
+    switch (reason) {
+    case QSystemTrayIcon::Trigger:
+        return TrayMessage::LeftButtonDown;
+    case QSystemTrayIcon::DoubleClick:
+        return TrayMessage::LeftButtonDoubleClick;
+    case QSystemTrayIcon::Context:
+        return TrayMessage::RightButtonDown;
+    case QSystemTrayIcon::MiddleClick:
+        return TrayMessage::MiddleButtonDown;
+    case QSystemTrayIcon::Unknown:
+        break;
+    }
+    return TrayMessage::MouseMove;
+}
+
+QString keyBrowserItemCaption()
+{
+    return QStringLiteral("Key Browser");
+}
+
+} // namespace tessary

@@ -1,0 +1,162 @@
+#include "ui/login/new_user.h"
+
+#include "app/session.h"
+#include "ui/flow/program.h"
+#include "ui/widgets/icons.h"
+#include "ui/widgets/message_box.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace tessary {
+
+namespace {
+
+QLabel* label(const QString& name, const QString& text, QWidget* parent)
+{
+    auto* widget = new QLabel(text, parent);
+    widget->setObjectName(name);
+    return widget;
+}
+
+} // namespace
+
+NewUser::NewUser(Session& session, Program& program)
+    : m_session(session), m_program(program), m_text1(new QLineEdit(QStringLiteral("Username"), this)),
+      m_text2(new QLineEdit(QStringLiteral("a"), this)), m_picture4(new QWidget(this))
+{
+    setObjectName(QStringLiteral("newUser"));
+    setWindowTitle(QStringLiteral("New User"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint);
+    m_text1->setObjectName(QStringLiteral("Text1"));
+    m_text2->setObjectName(QStringLiteral("Text2"));
+    m_picture4->setObjectName(QStringLiteral("Picture4"));
+
+    auto* picture5 = label(QStringLiteral("Picture5"), {}, this);
+    picture5->setPixmap(QPixmap::fromImage(sidePicture()));
+    picture5->setFrameShape(QFrame::Panel);
+    picture5->setFrameShadow(QFrame::Sunken);
+    picture5->setAlignment(Qt::AlignTop);
+
+    auto* heading = label(QStringLiteral("Label1"),
+                          QStringLiteral("New User Screen. And yes, we do need another fractal image."), this);
+    heading->setWordWrap(true);
+    QFont bold = heading->font();
+    bold.setBold(true);
+    heading->setFont(bold);
+    QLabel* nameLabel = label(QStringLiteral("Label2"), QStringLiteral("Username:"), this);
+    nameLabel->setBuddy(m_text1);
+    QLabel* passwordLabel = label(QStringLiteral("Label3"), QStringLiteral("Password:"), this);
+    passwordLabel->setBuddy(m_text2);
+
+    auto* fields = new QGridLayout;
+    fields->addWidget(heading, 0, 0, 1, 2);
+    fields->addWidget(nameLabel, 1, 0);
+    fields->addWidget(m_text1, 1, 1);
+    fields->addWidget(passwordLabel, 2, 0);
+    fields->addWidget(m_text2, 2, 1);
+    for (int index = 3; index >= 0; --index) {
+        fields->addWidget(label(QStringLiteral("Label4_%1").arg(index), QStringLiteral("TO BE DONE - ALPHA-III"), this),
+                          6 - index, 0, 1, 2);
+    }
+    fields->setRowStretch(7, 1);
+
+    auto* page = new QHBoxLayout;
+    // The frame hugs the picture rather than growing with the page.
+    picture5->setFixedSize(picture5->sizeHint());
+    page->addWidget(picture5, 0, Qt::AlignTop);
+    page->addLayout(fields, 1);
+
+    // The bottom strip: an etched line, then the buttons.
+    auto* strip = new QVBoxLayout(m_picture4);
+    strip->setContentsMargins(0, 0, 0, 0);
+    auto* line1 = new QFrame(m_picture4);
+    line1->setObjectName(QStringLiteral("Line1"));
+    line1->setFrameShape(QFrame::HLine);
+    line1->setFrameShadow(QFrame::Sunken);
+    strip->addWidget(line1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(addButton(Back, QStringLiteral("< &Back"), false));
+    m_finishButton = addButton(Finish, QStringLiteral("&Finish"), true);
+    m_finishButton->setDefault(true);
+    buttons->addWidget(m_finishButton);
+    buttons->addWidget(addButton(Cancel, QStringLiteral("&Cancel"), false));
+    buttons->addWidget(addButton(Help, QStringLiteral("&Help"), false));
+    strip->addLayout(buttons);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(page, 1);
+    layout->addWidget(m_picture4);
+    resize(483, 309); // 7245 x 4635 twips
+}
+
+QPushButton* NewUser::addButton(int index, const QString& caption, bool enabled)
+{
+    auto* button = new QPushButton(caption, m_picture4);
+    button->setObjectName(QStringLiteral("cmdNav_%1").arg(index));
+    button->setEnabled(enabled);
+    button->setAutoDefault(false);
+    connect(button, &QPushButton::clicked, this, [this, index] { cmdNav_Click(index); });
+    return button;
+}
+
+void NewUser::cmdNav_Click(int index)
+{
+    switch (index) {
+    case Finish:
+        finish();
+        break;
+    case Help:
+        MessageBox::show(this, newUserHelpMessage(), QStringLiteral("[Leave me alone!]"));
+        break;
+    default: // Back and Cancel have nothing to do
+        break;
+    }
+}
+
+void NewUser::finish()
+{
+    const Session::Outcome outcome = m_session.createUser(m_text1->text(), m_text2->text());
+    if (!outcome.succeeded()) {
+        if (outcome.mustEnd)
+            hide();
+        MessageBox::show(this, outcome.message, outcome.title);
+        if (outcome.mustEnd)
+            m_program.shutdownProgram();
+        return;
+    }
+    hide();
+    m_program.completeLogin();
+}
+
+// A plain window has no default button of its own: Enter that no control took presses Finish.
+void NewUser::keyPressEvent(QKeyEvent* event)
+{
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && m_finishButton->isEnabled()) {
+        m_finishButton->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void NewUser::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    m_program.windowClosed(this);
+}
+
+QString newUserHelpMessage()
+{
+    return QStringLiteral("Bah, humbug! Help yourself!\n\rRTFM (Read the... manual)");
+}
+
+} // namespace tessary

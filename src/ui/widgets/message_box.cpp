@@ -1,0 +1,120 @@
+#include "ui/widgets/message_box.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProxyStyle>
+
+#include <utility>
+
+namespace tessary {
+
+namespace {
+
+bool recording = false;
+bool ended = false;
+QList<MessageBox::Shown> recorded;
+QList<std::pair<QString, bool>> passwordAnswers;
+
+QMessageBox::Icon toQt(MessageBox::Icon icon)
+{
+    switch (icon) {
+    case MessageBox::Icon::Information:
+        return QMessageBox::Information;
+    case MessageBox::Icon::Warning:
+        return QMessageBox::Warning;
+    case MessageBox::Icon::Critical:
+        return QMessageBox::Critical;
+    case MessageBox::Icon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+class PlainButtonStyle : public QProxyStyle
+{
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returned) const override
+    {
+        if (hint == SH_DialogButtonBox_ButtonsHaveIcons)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+};
+
+} // namespace
+
+void MessageBox::plainButtonsEverywhere()
+{
+    QApplication::setStyle(new PlainButtonStyle); // the application takes it
+}
+
+void MessageBox::show(QWidget* parent, const QString& text, const QString& title, Icon icon)
+{
+    if (ended)
+        return;
+    if (recording) {
+        recorded.append({title, text, icon});
+        return;
+    }
+    // The program's two-line texts break with a line feed and a carriage return; the box needs only the first.
+    QString shownText = text;
+    shownText.remove(QLatin1Char('\r'));
+    QMessageBox box(toQt(icon), title.isEmpty() ? defaultTitle() : title, shownText, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+void MessageBox::endOfProgram()
+{
+    ended = true;
+}
+
+void MessageBox::setRecording(bool on)
+{
+    recording = on;
+    ended = false;
+    recorded.clear();
+    passwordAnswers.clear();
+}
+
+QList<MessageBox::Shown> MessageBox::takeRecorded()
+{
+    return std::exchange(recorded, {});
+}
+
+bool MessageBox::askPassword(QWidget* parent, const QString& title, const QString& label, QString* password)
+{
+    if (ended)
+        return false;
+    if (recording) {
+        recorded.append({title, label, Icon::None});
+        if (passwordAnswers.isEmpty())
+            return false;
+        const auto [answer, accepted] = passwordAnswers.takeFirst();
+        *password = answer;
+        return accepted;
+    }
+    bool accepted = false;
+    *password = QInputDialog::getText(parent, title, label, QLineEdit::Password, {}, &accepted, Qt::WindowFlags(),
+                                      Qt::ImhSensitiveData | Qt::ImhNoPredictiveText);
+    return accepted;
+}
+
+void MessageBox::setNextPasswordAnswer(const QString& password, bool accepted)
+{
+    passwordAnswers.append({password, accepted});
+}
+
+QString MessageBox::defaultTitle()
+{
+    return QGuiApplication::applicationDisplayName();
+}
+
+QString MessageBox::programTitle()
+{
+    return QStringLiteral("Tessary");
+}
+
+} // namespace tessary

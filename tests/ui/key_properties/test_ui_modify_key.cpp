@@ -1,0 +1,330 @@
+// The key properties window: filling it, the three buttons that all store, the password kept from edits, the
+// reveal panel and a key that cannot be found.
+#include "ui/key_properties/modify_key.h"
+#include "ui/login/login_form.h"
+#include "ui/widgets/key_table_model.h"
+#include "ui_fixture.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextCursor>
+#include <QWindow>
+
+using namespace tessary;
+using tessary::test::Browser;
+using tessary::test::Fixture;
+
+namespace {
+
+template <typename Widget> Widget* field(ModifyKey* window, const char* name)
+{
+    return window->findChild<Widget*>(QLatin1String(name));
+}
+
+ModifyKey* openFor(Browser& browser, int row)
+{
+    browser.select(row);
+    browser.window->action(QStringLiteral("menuKeyProperties"))->trigger();
+    return browser.window->modifyKey();
+}
+
+} // namespace
+
+class TestUiModifyKey : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { MessageBox::setRecording(true); }
+
+    void showsTheSelectedKey()
+    {
+        Browser browser;
+        browser.table().slot(2).description = "notes\r\non beta";
+        ModifyKey* window = openFor(browser, 1);
+        QVERIFY(window);
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->windowTitle(), QStringLiteral("Key Properties"));
+        QCOMPARE(window->windowModality(), Qt::ApplicationModal);
+        QCOMPARE(window->parentWidget(), static_cast<QWidget*>(browser.window));
+        QCOMPARE(window->keySlot(), 2);
+        QCOMPARE(field<QLineEdit>(window, "keyName")->text(), QStringLiteral("beta"));
+        QVERIFY(field<QLineEdit>(window, "keyName")->isReadOnly());
+        QCOMPARE(field<QLineEdit>(window, "keyURL")->text(), QStringLiteral("https://beta.example"));
+        QCOMPARE(field<QLineEdit>(window, "keyUsername")->text(), QStringLiteral("user-beta"));
+        QCOMPARE(field<QPlainTextEdit>(window, "keyDescription")->toPlainText(), QStringLiteral("notes\non beta"));
+        QCOMPARE(field<QLineEdit>(window, "keyPassword")->text(), QStringLiteral("secret-beta"));
+        QCOMPARE(field<QLineEdit>(window, "keyPassword")->echoMode(), QLineEdit::Password);
+        QCOMPARE(field<QLabel>(window, "Picture1")->text(), QStringLiteral("secret-beta"));
+        QCOMPARE(field<QLabel>(window, "Label5")->text(), QStringLiteral("Press to see password"));
+        QVERIFY(!window->passwordRevealed());
+        for (auto [name, caption] :
+             {std::pair{"cmdNav_6", "&OK"}, std::pair{"cmdNav_1", "&Apply"}, std::pair{"cmdNav_0", "&Cancel"},
+              std::pair{"Command1", "&Copy Password"}, std::pair{"Command3", "&Change Password"}})
+            QCOMPARE(field<QPushButton>(window, name)->text(), QLatin1String(caption));
+    }
+
+    void otherWindowsWaitWhileItIsOpen()
+    {
+        // A login through the tray while a key is open would store its fields into another user's table.
+        Browser browser;
+        ModifyKey* window = openFor(browser, 0);
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        browser.fixture.program->showLoginForm();
+        QWidget* login = browser.fixture.program->loginForm();
+        QVERIFY(QTest::qWaitForWindowExposed(login));
+        // Through the window system, where a modal window blocks the clicks on others.
+        const QPushButton* cancel = login->findChild<QPushButton*>(QStringLiteral("Command1"));
+        const QPoint onCancel = cancel->mapTo(login, cancel->rect().center());
+        QTest::mouseClick(login->windowHandle(), Qt::LeftButton, {}, onCancel);
+        QCOMPARE(browser.fixture.ends, 0);
+        window->cmdNav_Click(6);
+        QTest::mouseClick(login->windowHandle(), Qt::LeftButton, {}, onCancel);
+        QCOMPARE(browser.fixture.ends, 1);
+    }
+
+    void popupOpensItToo()
+    {
+        Browser browser;
+        browser.select(2);
+        browser.window->action(QStringLiteral("popUpKeyProps"))->trigger();
+        QCOMPARE(browser.window->modifyKey()->keySlot(), 3);
+    }
+
+    void everyButtonStores_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("OK") << QStringLiteral("cmdNav_6");
+        QTest::newRow("Apply") << QStringLiteral("cmdNav_1");
+        QTest::newRow("Cancel") << QStringLiteral("cmdNav_0");
+    }
+
+    void everyButtonStores()
+    {
+        QFETCH(QString, button);
+        Browser browser;
+        ModifyKey* window = openFor(browser, 0);
+        field<QLineEdit>(window, "keyURL")->setText(QStringLiteral("https://new.example"));
+        field<QLineEdit>(window, "keyUsername")->setText(QStringLiteral("new user"));
+        field<QPlainTextEdit>(window, "keyDescription")->setPlainText(QStringLiteral("new notes"));
+        field<QLineEdit>(window, "keyPassword")->setText(QStringLiteral("not stored"));
+        QTest::mouseClick(window->findChild<QPushButton*>(button), Qt::LeftButton);
+        QVERIFY(!window->isVisible());
+        const KeyRecord& record = browser.table().slot(1);
+        QCOMPARE(record.url, QByteArray("https://new.example"));
+        QCOMPARE(record.userName, QByteArray("new user"));
+        QCOMPARE(record.description, QByteArray("new notes"));
+        QCOMPARE(record.password, QByteArray("secret-alpha"));
+        QCOMPARE(browser.window->model()->index(0, KeyTableModel::UrlColumn).data().toString(),
+                 QStringLiteral("https://new.example"));
+        // Reaches the file with the next save.
+        browser.fixture.program->shutdownProgram();
+        Session reader(browser.fixture.directory.path());
+        QVERIFY(reader.login(QStringLiteral("Ann"), QStringLiteral("pw"), Session::LockMode::None).succeeded());
+        QCOMPARE(reader.keyTable().slot(1).userName, QByteArray("new user"));
+        QCOMPARE(reader.keyTable().slot(1).password, QByteArray("secret-alpha"));
+    }
+
+    void descriptionLineBreaks_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QString>("typed"); // empty: left as shown
+        QTest::addColumn<QByteArray>("result");
+        QTest::newRow("CR LF, untouched") << QByteArray("one\r\ntwo") << QString() << QByteArray("one\r\ntwo");
+        QTest::newRow("bare LF, untouched") << QByteArray("one\ntwo") << QString() << QByteArray("one\ntwo");
+        QTest::newRow("edited") << QByteArray("one\r\ntwo") << QStringLiteral("one\ntwo\nthree")
+                                << QByteArray("one\r\ntwo\r\nthree");
+    }
+
+    void descriptionLineBreaks()
+    {
+        QFETCH(QByteArray, stored);
+        QFETCH(QString, typed);
+        QFETCH(QByteArray, result);
+        Browser browser;
+        browser.table().slot(1).description = stored;
+        ModifyKey* window = openFor(browser, 0);
+        if (!typed.isEmpty())
+            field<QPlainTextEdit>(window, "keyDescription")->setPlainText(typed);
+        window->cmdNav_Click(0);
+        QCOMPARE(browser.table().slot(1).description, result);
+    }
+
+    void revealWhileHeld()
+    {
+        Browser browser;
+        ModifyKey* window = openFor(browser, 0);
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        auto* label = field<QLabel>(window, "Label5");
+        auto* panel = field<QLabel>(window, "Picture1");
+        QCOMPARE(label->geometry(), panel->geometry());
+        auto onTop = [&] { return window->childAt(label->mapTo(window, label->rect().center())); };
+        QCOMPARE(onTop(), static_cast<QWidget*>(label));
+        QTest::mousePress(label, Qt::RightButton, {}, label->rect().center());
+        QVERIFY(window->passwordRevealed());
+        QCOMPARE(onTop(), static_cast<QWidget*>(panel));
+        // Released away from where it was pressed, still over the label.
+        QTest::mouseRelease(label, Qt::RightButton, {}, QPoint(2, 2));
+        QVERIFY(!window->passwordRevealed());
+        QCOMPARE(onTop(), static_cast<QWidget*>(label));
+    }
+
+    void secondKeyShowsOnlyItsPassword()
+    {
+        Browser browser;
+        ModifyKey* window = openFor(browser, 0);
+        window->cmdNav_Click(6);
+        window = openFor(browser, 2);
+        QCOMPARE(field<QLabel>(window, "Picture1")->text(), QStringLiteral("secret-gamma"));
+        QCOMPARE(field<QLineEdit>(window, "keyPassword")->text(), QStringLiteral("secret-gamma"));
+        QCOMPARE(window->keySlot(), 3);
+    }
+
+    void keyNotFoundStoresNothing()
+    {
+        Browser browser;
+        ModifyKey* window = openFor(browser, 0);
+        window->cmdNav_Click(6);
+        QVERIFY(!window->ResetDisplay(QStringLiteral("ghost")));
+        QCOMPARE(Fixture::texts(MessageBox::takeRecorded()),
+                 QStringList{QStringLiteral("Bargh, Humbug! This might not work...\n\r[ModifyKey - ResetDisplay - "
+                                            "ghost (-1)! ]")});
+        QCOMPARE(window->keySlot(), -1);
+        // The other fields keep alpha's values, and the buttons store them nowhere.
+        QCOMPARE(field<QLineEdit>(window, "keyURL")->text(), QStringLiteral("https://alpha.example"));
+        field<QLineEdit>(window, "keyURL")->setText(QStringLiteral("changed"));
+        window->cmdNav_Click(0);
+        for (int slot = 1; slot <= 3; ++slot)
+            QVERIFY(browser.table().slot(slot).url != "changed");
+        QVERIFY(browser.table().slot(4).isFree());
+    }
+
+    void textTheKeyRingCannotHold_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("refusal"); // empty: stored
+        QTest::newRow("Greek URL") << QStringLiteral("keyURL") << QStringLiteral("https://\u03A9mega.example")
+                                   << unstorableTextMessage(QStringLiteral("URL"));
+        QTest::newRow("emoji user name") << QStringLiteral("keyUsername") << QString::fromUcs4(U"ann \U0001F600")
+                                         << unstorableTextMessage(QStringLiteral("user name"));
+        QTest::newRow("CJK description") << QStringLiteral("keyDescription") << QStringLiteral("\u3042 notes")
+                                         << unstorableTextMessage(QStringLiteral("description"));
+        // Letters of the code page's upper half are stored, those at 0x80 to 0x9F included.
+        QTest::newRow("code page letters")
+            << QStringLiteral("keyUsername") << QStringLiteral("caf\u00E9 \u2013 \u20AC") << QString();
+    }
+
+    void textTheKeyRingCannotHold()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, text);
+        QFETCH(QString, refusal);
+        Browser browser;
+        const KeyRecord before = browser.table().slot(1);
+        ModifyKey* window = openFor(browser, 0);
+        // A storable change beside the one in question: refused together or stored together.
+        field<QLineEdit>(window, box == QLatin1String("keyURL") ? "keyUsername" : "keyURL")
+            ->setText(QStringLiteral("plain"));
+        if (auto* description = window->findChild<QPlainTextEdit*>(box))
+            description->setPlainText(text);
+        else
+            window->findChild<QLineEdit*>(box)->setText(text);
+        window->cmdNav_Click(6);
+        if (refusal.isEmpty()) {
+            QVERIFY(MessageBox::takeRecorded().isEmpty());
+            QVERIFY(!window->isVisible());
+            QCOMPARE(browser.table().slot(1).userName, toCodePage(text));
+            QCOMPARE(fromCodePage(browser.table().slot(1).userName), text);
+            return;
+        }
+        QCOMPARE(Fixture::texts(MessageBox::takeRecorded()), QStringList{refusal});
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->focusWidget(), window->findChild<QWidget*>(box));
+        QCOMPARE(browser.table().slot(1), before);
+    }
+
+    void panelShowsThePasswordUpToItsNul()
+    {
+        Browser browser;
+        const QByteArray stored =
+            toCodePage(QStringLiteral("cr\u00E8me-br\u00FBl\u00E9e")) + '\0' + QByteArray(20, ' ');
+        browser.table().slot(1).password = stored;
+        ModifyKey* window = openFor(browser, 0);
+        QCOMPARE(field<QLabel>(window, "Picture1")->text(), QStringLiteral("cr\u00E8me-br\u00FBl\u00E9e"));
+        QCOMPARE(field<QLineEdit>(window, "keyPassword")->text(), fromCodePage(stored));
+    }
+
+    void keyboard()
+    {
+        Browser browser;
+        ModifyKey* window = openFor(browser, 0);
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QCOMPARE(window->focusWidget(), field<QWidget>(window, "keyURL"));
+
+        // Alt+C belongs to three buttons: each press moves to the next, none is pressed.
+        QList<QWidget*> reached;
+        for (int press = 0; press < 4; ++press) {
+            QTest::keyClick(window->focusWidget(), Qt::Key_C, Qt::AltModifier);
+            reached.append(window->focusWidget());
+        }
+        QCOMPARE(reached, (QList<QWidget*>{field<QWidget>(window, "Command1"), field<QWidget>(window, "Command3"),
+                                           field<QWidget>(window, "cmdNav_0"), field<QWidget>(window, "Command1")}));
+        QVERIFY(window->isVisible());
+
+        // Esc is Cancel, which stores as the other buttons do.
+        field<QLineEdit>(window, "keyURL")->setText(QStringLiteral("https://esc.example"));
+        QTest::keyClick(window->focusWidget(), Qt::Key_Escape);
+        QVERIFY(!window->isVisible());
+        QCOMPARE(browser.table().slot(1).url, QByteArray("https://esc.example"));
+
+        // The next opening starts at the URL again.
+        window = openFor(browser, 1);
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QCOMPARE(window->focusWidget(), field<QWidget>(window, "keyURL"));
+    }
+
+    void descriptionHolds255Characters()
+    {
+        Browser browser;
+        ModifyKey* window = openFor(browser, 0);
+        auto* notes = field<QPlainTextEdit>(window, "keyDescription");
+        notes->setPlainText(QString(300, QLatin1Char('d')));
+        QCOMPARE(notes->toPlainText().size(), 255);
+        // A key typed into the full box is refused where it was typed; the end of the notes stays.
+        notes->setPlainText(QString(254, QLatin1Char('d')) + QLatin1Char('Z'));
+        QTextCursor cursor = notes->textCursor();
+        cursor.setPosition(10);
+        notes->setTextCursor(cursor);
+        QTest::keyClick(notes, Qt::Key_X);
+        QCOMPARE(notes->toPlainText(), QString(254, QLatin1Char('d')) + QLatin1Char('Z'));
+        QCOMPARE(notes->textCursor().position(), 10);
+    }
+
+    void closingByTheFrameDiscardsIt()
+    {
+        Browser browser;
+        QPointer<ModifyKey> window = openFor(browser, 0);
+        QVERIFY(window->close());
+        tessary::test::flushDeletes();
+        QVERIFY(!window);
+        QVERIFY(openFor(browser, 1));
+        QCOMPARE(browser.window->modifyKey()->keySlot(), 2);
+    }
+
+    void unloadedInTheShutdownOrder()
+    {
+        Browser browser;
+        openFor(browser, 0);
+        QStringList order;
+        connect(browser.fixture.program.get(), &Program::windowUnloaded, this,
+                [&](const QString& name) { order << name; });
+        browser.fixture.program->shutdownProgram();
+        QCOMPARE(order, (QStringList{QStringLiteral("keyBrowser"), QStringLiteral("TessaryTray"),
+                                     QStringLiteral("modifyKey")}));
+    }
+};
+
+QTEST_MAIN(TestUiModifyKey)
+#include "test_ui_modify_key.moc"
