@@ -5,7 +5,6 @@
 #include "storage/ole_date.h"
 #include "ui/browser/key_view_layout.h"
 #include "ui/browser/password_clipboard.h"
-#include "ui/flow/program.h"
 #include "ui/widgets/icons.h"
 #include "ui/widgets/key_table_model.h"
 #include "ui/widgets/message_box.h"
@@ -36,15 +35,15 @@ constexpr int columnTwips[] = {1860, 1860, 1440, 1440};
 
 } // namespace
 
-KeyBrowser::KeyBrowser(Session& session, Program& program)
-    : m_session(session), m_program(program), m_model(new KeyTableModel(session.keyTable(), this)),
+KeyBrowser::KeyBrowser(Session& session, KeyTableModel& model)
+    : m_session(session), m_model(model),
       m_central(new QWidget(this)), m_keyView(new KeyView(m_central)), m_clipboard(new PasswordClipboard(this))
 {
     setObjectName(QStringLiteral("keyBrowser"));
     setWindowTitle(QStringLiteral("Tessary"));
     setWindowIcon(programIcon());
     setCentralWidget(m_central);
-    m_keyView->setModel(m_model);
+    m_keyView->setModel(&m_model);
 
     buildMenus();
     buildToolbar();
@@ -127,8 +126,7 @@ void KeyBrowser::buildMenus()
     addItem(file, "menuExportKeyring", QStringLiteral("&Export Keyring"), QKeySequence(Qt::CTRL | Qt::Key_E))
         ->setEnabled(false);
     addSeparator(file, "menuFileSeperator");
-    connect(addItem(file, "menuExit", QStringLiteral("E&xit")), &QAction::triggered, this,
-            [this] { m_program.shutdownProgram(); });
+    connect(addItem(file, "menuExit", QStringLiteral("E&xit")), &QAction::triggered, this, &KeyBrowser::exitChosen);
 
     QMenu* view = addMenu(nullptr, "ViewMenu", QStringLiteral("&View"));
     for (auto [name, caption] : {std::pair{"ViewToolbar", "&Toolbar"}, std::pair{"ViewStatusbar", "&Status Bar"}}) {
@@ -229,7 +227,7 @@ QAction* KeyBrowser::action(const QString& name) const
 
 void KeyBrowser::showKeyRing()
 {
-    m_model->reload();
+    m_model.reload();
     // The commands act on the selected row, so the first row starts selected and current.
     m_keyView->selectRow(0);
 }
@@ -245,7 +243,7 @@ void KeyBrowser::Form_Unload()
 void KeyBrowser::closeEvent(QCloseEvent* event)
 {
     event->accept();
-    m_program.shutdownProgram();
+    emit exitChosen();
 }
 
 void KeyBrowser::resizeEvent(QResizeEvent* event)

@@ -3,7 +3,6 @@
 #include "ui/browser/key_view.h"
 
 #include <QMainWindow>
-#include <QPointer>
 
 class QAction;
 class QLabel;
@@ -12,21 +11,18 @@ class QToolBar;
 
 namespace tessary {
 
-class FrmAbout;
 class KeyTableModel;
-class ModifyKey;
-class NewKey;
 class PasswordClipboard;
-class Program;
 class Session;
-class WebUpdate;
 
-// The logged-in user's main window: the key list in four views, toolbar, menu bar, pop-up menu and status bar.
+// The logged-in user's main window: the key list in four views, toolbar, menu bar, pop-up menu and status bar. The
+// windows its commands open (key properties, the wizard, About, the update check) are asked for through its signals.
 class KeyBrowser : public QMainWindow
 {
     Q_OBJECT
 public:
-    KeyBrowser(Session& session, Program& program);
+    // `model` shows `session`'s key table.
+    KeyBrowser(Session& session, KeyTableModel& model);
     ~KeyBrowser() override;
 
     // Fills the list from the key table, from scratch.
@@ -52,19 +48,24 @@ public:
     void importKeyring();
     void gotoPage();
     void showDocumentation();
-    // The Help menu's windows, modal over this one. "&Web Update" stays disabled; code may still open the window.
-    FrmAbout* showAbout();
-    WebUpdate* showWebUpdate();
 
     KeyView* keyView() const { return m_keyView; }
     PasswordClipboard* passwordClipboard() const { return m_clipboard; }
-    ModifyKey* modifyKey() const;
-    NewKey* newKey() const;
-    KeyTableModel* model() const { return m_model; }
+    KeyTableModel* model() const { return &m_model; }
     QMenu* popupMenu() const { return m_popUp; }
     QString statusText() const;
     void setStatusText(const QString& text);
     QAction* action(const QString& name) const;
+
+signals:
+    // "E&xit" or the close box: the program ends.
+    void exitChosen();
+    // Key Properties for the key of this name (the selected row's).
+    void keyPropertiesRequested(const QString& keyName);
+    void newKeyRequested();
+    // The Help menu's windows. "&Web Update" stays disabled; code may still ask for the window.
+    void aboutRequested();
+    void webUpdateRequested();
 
 protected:
     // None: the window's only pop-up menu is the list's, over a row.
@@ -86,18 +87,13 @@ private:
     int sizeColumns();
 
     Session& m_session;
-    Program& m_program;
-    KeyTableModel* m_model;
+    KeyTableModel& m_model;
     QWidget* m_central;
     KeyView* m_keyView;
     QToolBar* m_toolbar = nullptr;
     QLabel* m_statusPanel = nullptr;
     QMenu* m_popUp = nullptr;
     PasswordClipboard* m_clipboard;
-    QPointer<ModifyKey> m_modifyKey;
-    QPointer<NewKey> m_newKey;
-    QPointer<FrmAbout> m_about;
-    QPointer<WebUpdate> m_webUpdate;
 };
 
 // "Tessory v0.1 Alpha II"

@@ -4,19 +4,15 @@
 #include "app/key_ring_import.h"
 #include "app/session.h"
 #include "storage/codepage.h"
-#include "ui/about/frm_about.h"
 #include "ui/browser/password_clipboard.h"
-#include "ui/flow/program.h"
-#include "ui/key_properties/modify_key.h"
-#include "ui/update/web_update.h"
 #include "ui/widgets/key_table_model.h"
 #include "ui/widgets/message_box.h"
-#include "ui/wizard/new_key.h"
 
 #include <QAction>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QPointer>
 #include <QToolBar>
 #include <QUrl>
 
@@ -37,14 +33,14 @@ void KeyBrowser::connectCommands()
     on("popUpKeyProps", [this] { KeyPropertiesDialog(); });
     on("menuNewKey", [this] { newKeyEntry(); });
     on("menuDocumentation", [this] { showDocumentation(); });
-    on("menuAbout", [this] { showAbout(); });
-    on("menuWebUpdate", [this] { showWebUpdate(); });
+    on("menuAbout", [this] { emit aboutRequested(); });
+    on("menuWebUpdate", [this] { emit webUpdateRequested(); });
     connect(m_keyView, &KeyView::rowDoubleClicked, this, [this] { CopyPasswordToClipboard(); });
     connect(m_toolbar, &QToolBar::actionTriggered, this,
             [this](QAction* button) { Toolbar1_ButtonClick(button->data().toInt()); });
     // After the editor has closed, so the box does not interrupt the list's own editing.
     connect(
-        m_model, &KeyTableModel::renameRefused, this,
+        &m_model, &KeyTableModel::renameRefused, this,
         [this](const QString& message) { MessageBox::show(this, message); }, Qt::QueuedConnection);
 }
 
@@ -69,9 +65,9 @@ void KeyBrowser::deleteKey(bool saveAtOnce)
     if (slot < 0)
         return;
     const int row = m_keyView->selectedRow();
-    m_model->removeKey(slot);
+    m_model.removeKey(slot);
     // The row that moved up into its place, or the new last row, keeps the commands working.
-    m_keyView->selectRow(std::min(row, m_model->rowCount() - 1));
+    m_keyView->selectRow(std::min(row, m_model.rowCount() - 1));
     if (saveAtOnce)
         saveNow();
 }
@@ -86,33 +82,12 @@ void KeyBrowser::KeyPropertiesDialog()
     const int row = m_keyView->selectedRow();
     if (row < 0)
         return;
-    if (!m_modifyKey) {
-        m_modifyKey = new ModifyKey(m_session.keyTable(), *m_model, this);
-        m_modifyKey->setAttribute(Qt::WA_DeleteOnClose);
-    }
-    m_modifyKey->ResetDisplay(m_model->index(row, KeyTableModel::KeyColumn).data().toString());
-    m_modifyKey->show();
-    m_modifyKey->raise();
-}
-
-ModifyKey* KeyBrowser::modifyKey() const
-{
-    return m_modifyKey;
-}
-
-NewKey* KeyBrowser::newKey() const
-{
-    return m_newKey;
+    emit keyPropertiesRequested(m_model.index(row, KeyTableModel::KeyColumn).data().toString());
 }
 
 void KeyBrowser::newKeyEntry()
 {
-    // A fresh wizard each time, so it starts on its first page with empty fields.
-    if (m_newKey)
-        return;
-    m_newKey = new NewKey(m_session, *m_model, this);
-    m_newKey->setAttribute(Qt::WA_DeleteOnClose);
-    m_newKey->show();
+    emit newKeyRequested();
 }
 
 void KeyBrowser::Toolbar1_ButtonClick(int index)
@@ -125,7 +100,7 @@ void KeyBrowser::Toolbar1_ButtonClick(int index)
         importKeyring();
         break;
     case 4:
-        if (m_model->rowCount() >= KeyTable::capacity)
+        if (m_model.rowCount() >= KeyTable::capacity)
             MessageBox::show(this, maximumKeysMessage());
         else
             newKeyEntry();
@@ -161,8 +136,10 @@ void KeyBrowser::importKeyring()
     }
     if (import.needsPassword()) {
         QString password;
-        if (!MessageBox::askPassword(this, MessageBox::programTitle(), importPasswordPrompt(), &password) ||
-            m_program.hasEnded())
+        // The program may end while the box waits, and take this window with it.
+        const QPointer<KeyBrowser> alive(this);
+        if (!MessageBox::askPassword(this, MessageBox::programTitle(), importPasswordPrompt(), &password) || !alive ||
+            isHidden())
             return;
         const bool unlocked = import.unlock(password);
         password.fill(QChar(u'\0'));
@@ -172,7 +149,7 @@ void KeyBrowser::importKeyring()
         }
     }
     const KeyRingImport::Count count =
-        import.merge(m_session.keyTable(), [this](const KeyRecord& record) { return m_model->appendRecord(record); });
+        import.merge(m_session.keyTable(), [this](const KeyRecord& record) { return m_model.appendRecord(record); });
     MessageBox::show(this, importSummaryMessage(count), MessageBox::programTitle(), MessageBox::Icon::Information);
 }
 
@@ -201,28 +178,6 @@ void KeyBrowser::gotoPage()
 void KeyBrowser::showDocumentation()
 {
     MessageBox::show(this, documentationMessage());
-}
-
-FrmAbout* KeyBrowser::showAbout()
-{
-    if (!m_about) {
-        m_about = new FrmAbout(this);
-        m_about->setWindowModality(Qt::WindowModal);
-    }
-    m_about->show();
-    m_about->raise();
-    return m_about;
-}
-
-WebUpdate* KeyBrowser::showWebUpdate()
-{
-    if (!m_webUpdate) {
-        m_webUpdate = new WebUpdate(m_session.dataDirectory(), this);
-        m_webUpdate->setWindowModality(Qt::WindowModal);
-    }
-    m_webUpdate->show();
-    m_webUpdate->raise();
-    return m_webUpdate;
 }
 
 void KeyBrowser::saveNow()

@@ -7,6 +7,7 @@
 #include "ui/key_properties/modify_key.h"
 #include "ui/login/login_form.h"
 #include "ui/login/new_user.h"
+#include "ui/widgets/key_table_model.h"
 #include "ui/widgets/message_box.h"
 #include "ui/wizard/new_key.h"
 
@@ -30,8 +31,8 @@ void bringUp(QWidget* window)
 } // namespace
 
 Program::Program(Options options)
-    : m_session(std::move(options.dataDirectory)), m_trayAvailable(options.trayAvailable),
-      m_endProcess(std::move(options.endProcess))
+    : m_session(std::move(options.dataDirectory)), m_model(new KeyTableModel(m_session.keyTable(), this)),
+      m_trayAvailable(options.trayAvailable), m_endProcess(std::move(options.endProcess))
 {
     if (!m_endProcess)
         m_endProcess = [] { QCoreApplication::exit(0); };
@@ -64,14 +65,31 @@ KeyBrowser* Program::keyBrowser() const
     return m_keyBrowser;
 }
 
+ModifyKey* Program::modifyKey() const
+{
+    return m_modifyKey;
+}
+
+NewKey* Program::newKey() const
+{
+    return m_newKey;
+}
+
 void Program::startProgram(const QStringList& arguments)
 {
-    m_tray = new TessaryTray(*this, m_trayAvailable);
-    m_tray->setParent(this);
+    m_tray = new TessaryTray(m_trayAvailable, this);
+    connect(m_tray, &TessaryTray::loginChosen, this, &Program::showLoginOrNewUser);
+    connect(m_tray, &TessaryTray::exitChosen, this, &Program::shutdownProgram);
     m_tray->Form_Load();
     // Without an icon to come back through, "/s" would leave the program running out of reach.
     if (startsWithTrayOnly(arguments) && m_tray->isIconShown())
         return;
+    showLoginOrNewUser();
+}
+
+void Program::showLoginOrNewUser()
+{
+    // Only the user list decides, not whether someone is logged in.
     if (QFileInfo::exists(m_session.path(QString::fromLatin1(userListFileName))))
         showLoginForm();
     else
@@ -80,15 +98,27 @@ void Program::startProgram(const QStringList& arguments)
 
 void Program::showNewUserWindow()
 {
-    if (!m_newUser)
-        m_newUser = new NewUser(m_session, *this);
+    if (!m_newUser) {
+        m_newUser = new NewUser(m_session);
+        connect(m_newUser, &NewUser::userCreated, this, &Program::completeLogin);
+        connect(m_newUser, &NewUser::exitChosen, this, &Program::shutdownProgram);
+        connect(m_newUser, &NewUser::closed, this, [this] { windowClosed(m_newUser); });
+    }
     bringUp(m_newUser);
 }
 
 void Program::showLoginForm()
 {
     if (!m_loginForm) {
-        m_loginForm = new LoginForm(m_session, *this);
+        m_loginForm = new LoginForm(m_session);
+        connect(m_loginForm, &LoginForm::newUserChosen, this, [this] {
+            showNewUserWindow();
+            unloadLoginForm();
+        });
+        connect(m_loginForm, &LoginForm::loggedIn, this, &Program::completeLogin);
+        connect(m_loginForm, &LoginForm::alreadyLoggedIn, this, &Program::showKeyBrowser);
+        connect(m_loginForm, &LoginForm::exitChosen, this, &Program::shutdownProgram);
+        connect(m_loginForm, &LoginForm::closed, this, [this] { windowClosed(m_loginForm); });
         m_loginForm->Form_Load();
     }
     bringUp(m_loginForm);
@@ -99,8 +129,14 @@ void Program::completeLogin()
     if (m_ended)
         return;
     // The session derived the master key when it checked the password.
-    if (!m_keyBrowser)
-        m_keyBrowser = new KeyBrowser(m_session, *this);
+    if (!m_keyBrowser) {
+        m_keyBrowser = new KeyBrowser(m_session, *m_model);
+        connect(m_keyBrowser, &KeyBrowser::exitChosen, this, &Program::shutdownProgram);
+        connect(m_keyBrowser, &KeyBrowser::keyPropertiesRequested, this, &Program::showKeyProperties);
+        connect(m_keyBrowser, &KeyBrowser::newKeyRequested, this, &Program::showNewKey);
+        connect(m_keyBrowser, &KeyBrowser::aboutRequested, this, &Program::showAbout);
+        connect(m_keyBrowser, &KeyBrowser::webUpdateRequested, this, &Program::showWebUpdate);
+    }
     QCoreApplication::processEvents();
     if (m_ended || !m_keyBrowser)
         return;
@@ -152,9 +188,9 @@ void Program::shutdownProgram()
         return;
     m_shuttingDown = true;
 
-    // The properties window belongs to the key browser but comes later in the order.
-    QPointer<ModifyKey> modifyKey = m_keyBrowser ? m_keyBrowser->modifyKey() : nullptr;
-    QPointer<NewKey> newKey = m_keyBrowser ? m_keyBrowser->newKey() : nullptr;
+    // The properties window and the wizard belong to the key browser but come later in the order.
+    const QPointer<ModifyKey> modifyKey = m_modifyKey;
+    const QPointer<NewKey> newKey = m_newKey;
     if (m_keyBrowser) {
         emit windowUnloaded(m_keyBrowser->objectName());
         m_keyBrowser->Form_Unload();

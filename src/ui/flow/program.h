@@ -12,13 +12,20 @@ class QWidget;
 
 namespace tessary {
 
+class FrmAbout;
 class KeyBrowser;
+class KeyTableModel;
 class LoginForm;
+class ModifyKey;
+class NewKey;
 class NewUser;
 class TessaryTray;
+class WebUpdate;
 
 // The program's flow: start-up, login completion and shutdown. It owns the session (the login state and the
-// logged-in key ring) and the single instance of each window, created when first needed.
+// logged-in key ring), the key table model every window that shows keys works through, and the single instance
+// of each window, created when first needed. The windows tell it what happened through their signals; it opens and
+// closes them.
 class Program : public QObject
 {
     Q_OBJECT
@@ -38,6 +45,8 @@ public:
     void startProgram(const QStringList& arguments);
     void showNewUserWindow();
     void showLoginForm();
+    // The tray's first item: the login window when there is a user list, else New User.
+    void showLoginOrNewUser();
     void completeLogin();
     void showKeyBrowser();
     void shutdownProgram();
@@ -48,10 +57,18 @@ public:
     // A window closed from its title bar. Without a tray icon the program ends with its last window.
     void windowClosed(QWidget* window);
 
+    // The windows the key browser asks for, modal over it and owned by it (program_windows.cpp).
+    ModifyKey* showKeyProperties(const QString& keyName);
+    NewKey* showNewKey();
+    FrmAbout* showAbout();
+    WebUpdate* showWebUpdate();
+
     TessaryTray* tray() const;
     LoginForm* loginForm() const;
     NewUser* newUser() const;
     KeyBrowser* keyBrowser() const;
+    ModifyKey* modifyKey() const;
+    NewKey* newKey() const;
 
 signals:
     // Each window shutdownProgram unloads, by its design name, in order.
@@ -62,6 +79,7 @@ private:
     template <typename Window> void unload(QPointer<Window>& window);
 
     Session m_session;
+    KeyTableModel* m_model;
     bool m_trayAvailable;
     std::function<void()> m_endProcess;
     bool m_ended = false;
@@ -71,6 +89,10 @@ private:
     QPointer<LoginForm> m_loginForm;
     QPointer<NewUser> m_newUser;
     QPointer<KeyBrowser> m_keyBrowser;
+    QPointer<ModifyKey> m_modifyKey;
+    QPointer<NewKey> m_newKey;
+    QPointer<FrmAbout> m_about;
+    QPointer<WebUpdate> m_webUpdate;
 };
 
 } // namespace tessary

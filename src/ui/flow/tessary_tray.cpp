@@ -1,12 +1,9 @@
 #include "ui/flow/tessary_tray.h"
 
 #include "app/tray_messages.h"
-#include "storage/user_list.h"
-#include "ui/flow/program.h"
 #include "ui/widgets/icons.h"
 
 #include <QCursor>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMouseEvent>
@@ -14,7 +11,7 @@
 
 namespace tessary {
 
-TessaryTray::TessaryTray(Program& program, bool trayAvailable) : m_program(program), m_popup(new QMenu)
+TessaryTray::TessaryTray(bool trayAvailable, QObject* parent) : QObject(parent), m_popup(new QMenu)
 {
     setObjectName(QStringLiteral("TessaryTray"));
     m_popup->setObjectName(QStringLiteral("mPopupSys"));
@@ -113,16 +110,12 @@ void TessaryTray::popUp(QAction* defaultItem)
 
 void TessaryTray::mnuLogin_Click()
 {
-    // Only the user list decides, not whether someone is logged in.
-    if (QFileInfo::exists(m_program.session().path(QString::fromLatin1(userListFileName))))
-        m_program.showLoginForm();
-    else
-        m_program.showNewUserWindow();
+    emit loginChosen();
 }
 
 void TessaryTray::mnuQuit_Click()
 {
-    m_program.shutdownProgram();
+    emit exitChosen();
 }
 
 int trayMessageFor(QSystemTrayIcon::ActivationReason reason)

@@ -11,15 +11,13 @@ class QMenu;
 
 namespace tessary {
 
-class Program;
-
 // The notification-area icon and its pop-up menu. It is what keeps the program running with no window open.
 class TessaryTray : public QObject
 {
     Q_OBJECT
 public:
     // Without a tray on the desktop the menu still exists, but no icon is shown.
-    TessaryTray(Program& program, bool trayAvailable);
+    explicit TessaryTray(bool trayAvailable, QObject* parent = nullptr);
     ~TessaryTray() override;
 
     void Form_Load();
@@ -35,13 +33,17 @@ public:
     QMenu* popupMenu() const { return m_popup; }
     QAction* loginItem() const { return m_login; }
 
+signals:
+    // "&Login" (or "Key Browser"), chosen from the menu or by a double click.
+    void loginChosen();
+    void exitChosen();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void popUp(QAction* defaultItem);
 
-    Program& m_program;
     QSystemTrayIcon* m_icon = nullptr;
     QMenu* m_popup = nullptr;
     QAction* m_login = nullptr;

@@ -5,7 +5,6 @@
 #include "crypto/random.h"
 #include "crypto/wipe.h"
 #include "storage/user_list.h"
-#include "ui/flow/program.h"
 #include "ui/widgets/message_box.h"
 #include "ui/widgets/password_box.h"
 
@@ -25,8 +24,8 @@
 
 namespace tessary {
 
-LoginForm::LoginForm(Session& session, Program& program)
-    : m_session(session), m_program(program), m_loginNames(new QComboBox(this)), m_passwordBox(new PasswordBox(this)),
+LoginForm::LoginForm(Session& session, QWidget* parent)
+    : QWidget(parent), m_session(session), m_loginNames(new QComboBox(this)), m_passwordBox(new PasswordBox(this)),
       m_doneButton(new QPushButton(QStringLiteral("&OK"), this)),
       m_cancelButton(new QPushButton(QStringLiteral("&Cancel"), this)), m_timer1(new QTimer(this))
 {
@@ -137,8 +136,7 @@ void LoginForm::DoNameCheck()
 void LoginForm::DoneButton_Click()
 {
     if (m_loginNames->currentIndex() == m_newUserIndex) {
-        m_program.showNewUserWindow();
-        m_program.unloadLoginForm();
+        emit newUserChosen();
         return;
     }
     if (m_passwordBox->text().isEmpty()) {
@@ -149,10 +147,11 @@ void LoginForm::DoneButton_Click()
     m_passwordBox->setShowsText(false);
     m_doneButton->setEnabled(false);
     m_passwordBox->setEnabled(false);
-    // Events may end the program here (a quit from the tray, a signal): then there is nothing left to do.
+    // Events may end the program here (a quit from the tray, a signal), which takes this window away: then there is
+    // nothing left to do.
     const QPointer<LoginForm> alive(this);
     QCoreApplication::processEvents();
-    if (!alive || m_program.hasEnded())
+    if (!alive || isHidden())
         return;
 
     QString password = m_passwordBox->text();
@@ -164,20 +163,20 @@ void LoginForm::DoneButton_Click()
     wipe(password);
     if (!outcome.warning.isEmpty()) {
         MessageBox::show(this, outcome.warning, MessageBox::programTitle());
-        if (!alive || m_program.hasEnded())
+        if (!alive || isHidden())
             return;
     }
 
     switch (outcome.status) {
     case Session::Outcome::Status::LoggedIn:
-        m_program.completeLogin();
+        emit loggedIn();
         if (!alive)
             return;
         unsetCursor();
         hide();
         return;
     case Session::Outcome::Status::AlreadyLoggedIn:
-        m_program.showKeyBrowser();
+        emit alreadyLoggedIn();
         hide();
         return;
     case Session::Outcome::Status::IncorrectPassword:
@@ -186,7 +185,7 @@ void LoginForm::DoneButton_Click()
     case Session::Outcome::Status::Refused:
         if (outcome.mustEnd) {
             MessageBox::show(this, outcome.message, outcome.title);
-            m_program.shutdownProgram();
+            emit exitChosen();
             return;
         }
         failLogin(outcome.message, outcome.title);
@@ -226,13 +225,13 @@ void LoginForm::Timer1_Timer()
 
 void LoginForm::Command1_Click()
 {
-    m_program.shutdownProgram();
+    emit exitChosen();
 }
 
 void LoginForm::closeEvent(QCloseEvent* event)
 {
     event->accept();
-    m_program.windowClosed(this);
+    emit closed();
 }
 
 QString newUserEntry()

@@ -11,7 +11,6 @@ class QTimer;
 namespace tessary {
 
 class PasswordBox;
-class Program;
 class Session;
 
 // The login window: a user name from the user list, or "[New User]", and the master password.
@@ -19,7 +18,7 @@ class LoginForm : public QWidget
 {
     Q_OBJECT
 public:
-    LoginForm(Session& session, Program& program);
+    explicit LoginForm(Session& session, QWidget* parent = nullptr);
 
     void Form_Load();
     void DoNameCheck();
@@ -28,6 +27,18 @@ public:
     void Command1_Click();
 
     int newUserIndex() const { return m_newUserIndex; }
+
+signals:
+    // "&OK" with "[New User]" selected.
+    void newUserChosen();
+    // The session took the login; what follows is login completion's.
+    void loggedIn();
+    // The user logged in already typed the password again: the key browser comes back.
+    void alreadyLoggedIn();
+    // Cancel, Esc, or a key ring the program cannot go on with.
+    void exitChosen();
+    // The close box.
+    void closed();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -40,7 +51,6 @@ private:
     void failLogin(const QString& message, const QString& title);
 
     Session& m_session;
-    Program& m_program;
     QStringList m_userNames;
     int m_newUserIndex = 0;
     QString m_failureMessage;

@@ -1,7 +1,6 @@
 #include "ui/login/new_user.h"
 
 #include "app/session.h"
-#include "ui/flow/program.h"
 #include "ui/widgets/icons.h"
 #include "ui/widgets/message_box.h"
 
@@ -29,8 +28,8 @@ QLabel* label(const QString& name, const QString& text, QWidget* parent)
 
 } // namespace
 
-NewUser::NewUser(Session& session, Program& program)
-    : m_session(session), m_program(program), m_text1(new QLineEdit(QStringLiteral("Username"), this)),
+NewUser::NewUser(Session& session, QWidget* parent)
+    : QWidget(parent), m_session(session), m_text1(new QLineEdit(QStringLiteral("Username"), this)),
       m_text2(new QLineEdit(QStringLiteral("a"), this)), m_picture4(new QWidget(this))
 {
     setObjectName(QStringLiteral("newUser"));
@@ -131,11 +130,11 @@ void NewUser::finish()
             hide();
         MessageBox::show(this, outcome.message, outcome.title);
         if (outcome.mustEnd)
-            m_program.shutdownProgram();
+            emit exitChosen();
         return;
     }
     hide();
-    m_program.completeLogin();
+    emit userCreated();
 }
 
 // A plain window has no default button of its own: Enter that no control took presses Finish.
@@ -151,7 +150,7 @@ void NewUser::keyPressEvent(QKeyEvent* event)
 void NewUser::closeEvent(QCloseEvent* event)
 {
     event->accept();
-    m_program.windowClosed(this);
+    emit closed();
 }
 
 QString newUserHelpMessage()

@@ -7,7 +7,6 @@ class QPushButton;
 
 namespace tessary {
 
-class Program;
 class Session;
 
 // The New User window: a user name and a password, and "&Finish" creates the user and logs in.
@@ -23,10 +22,18 @@ public:
         Help = 9
     };
 
-    NewUser(Session& session, Program& program);
+    explicit NewUser(Session& session, QWidget* parent = nullptr);
 
     // The one handler of the four buttons.
     void cmdNav_Click(int index);
+
+signals:
+    // The user was created and logged in; what follows is login completion's.
+    void userCreated();
+    // The program cannot go on (the new key ring did not read back).
+    void exitChosen();
+    // The close box.
+    void closed();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -37,7 +44,6 @@ private:
     QPushButton* addButton(int index, const QString& caption, bool enabled);
 
     Session& m_session;
-    Program& m_program;
     QLineEdit* m_text1;
     QLineEdit* m_text2;
     QWidget* m_picture4;

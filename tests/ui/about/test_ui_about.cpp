@@ -219,7 +219,7 @@ private slots:
         test::flushDeletes();
         QVERIFY(window.isNull());
 
-        FrmAbout* again = browser.window->showAbout();
+        FrmAbout* again = browser.fixture.program->showAbout();
         QVERIFY(part<QPushButton>(again, "Command1")->isEnabled());
     }
 

@@ -177,7 +177,7 @@ private slots:
         QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
         QCOMPARE(clipboardText(), QStringLiteral("before"));
         QCOMPARE(browser.table().keyCount(), 3);
-        QVERIFY(!browser.window->modifyKey());
+        QVERIFY(!browser.fixture.program->modifyKey());
         QVERIFY(recorder.opened.isEmpty());
         QVERIFY(MessageBox::takeRecorded().isEmpty());
     }

@@ -27,7 +27,7 @@ ModifyKey* openFor(Browser& browser, int row)
 {
     browser.select(row);
     browser.window->action(QStringLiteral("menuKeyProperties"))->trigger();
-    return browser.window->modifyKey();
+    return browser.fixture.program->modifyKey();
 }
 
 } // namespace
@@ -89,7 +89,7 @@ private slots:
         Browser browser;
         browser.select(2);
         browser.window->action(QStringLiteral("popUpKeyProps"))->trigger();
-        QCOMPARE(browser.window->modifyKey()->keySlot(), 3);
+        QCOMPARE(browser.fixture.program->modifyKey()->keySlot(), 3);
     }
 
     void everyButtonStores_data()
@@ -310,7 +310,7 @@ private slots:
         tessary::test::flushDeletes();
         QVERIFY(!window);
         QVERIFY(openFor(browser, 1));
-        QCOMPARE(browser.window->modifyKey()->keySlot(), 2);
+        QCOMPARE(browser.fixture.program->modifyKey()->keySlot(), 2);
     }
 
     void unloadedInTheShutdownOrder()

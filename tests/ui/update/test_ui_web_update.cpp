@@ -261,11 +261,11 @@ private slots:
         Browser browser;
         QVERIFY(browser.window);
         QVERIFY(!browser.window->action(QStringLiteral("menuWebUpdate"))->isEnabled());
-        WebUpdate* window = browser.window->showWebUpdate();
+        WebUpdate* window = browser.fixture.program->showWebUpdate();
         QVERIFY(window->isVisible());
         QCOMPARE(window->parentWidget(), static_cast<QWidget*>(browser.window));
         QVERIFY(window->isModal());
-        QCOMPARE(browser.window->showWebUpdate(), window);
+        QCOMPARE(browser.fixture.program->showWebUpdate(), window);
 
         LocalHttpServer server;
         server.respond(script);

@@ -41,7 +41,7 @@ QPushButton* button(NewKey* window, int index)
 NewKey* open(Browser& browser)
 {
     browser.window->action(QStringLiteral("menuNewKey"))->trigger();
-    return browser.window->newKey();
+    return browser.fixture.program->newKey();
 }
 
 void type(NewKey* window, const char* name, const QString& text)
@@ -136,7 +136,7 @@ private slots:
                 browser.window->action(QStringLiteral("menuNewKey"))->trigger();
             else
                 browser.window->Toolbar1_ButtonClick(4);
-            NewKey* window = browser.window->newKey();
+            NewKey* window = browser.fixture.program->newKey();
             QVERIFY(window);
             QVERIFY(window->isVisible());
             QCOMPARE(window->windowModality(), Qt::ApplicationModal);
@@ -152,7 +152,7 @@ private slots:
             type(window, "keyUsername", QStringLiteral("left over"));
             window->cmdNav_Click(NewKey::Cancel);
             tessary::test::flushDeletes();
-            QVERIFY(!browser.window->newKey());
+            QVERIFY(!browser.fixture.program->newKey());
         }
     }
 
