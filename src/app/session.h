@@ -10,8 +10,6 @@
 
 namespace tessary {
 
-inline constexpr char exportFileName[] = "tessary.keyRing";
-
 // The login state and the logged-in user's key ring, shared by the desktop program and the command-line tool.
 // Bare file names (the user list, key rings, the export file) resolve against the data directory.
 class Session
@@ -29,12 +27,12 @@ public:
             AlreadyLoggedIn,   // the same user again: nothing was read
             IncorrectPassword, // nothing changed
             Refused,           // `message` says why; nothing changed
+            UnusableKeyRing,   // the key ring's file could not be read or is no key ring; `message` says why
         };
         Status status = Status::Refused;
-        QString message; // shown in a box titled `title` (empty: the application's default title)
-        QString title;
+        QString message;
         bool mustEnd = false; // the program ends after the message (a file that is no key ring)
-        QString warning;      // the damage message of a key ring that was read anyway; titled "Tessary"
+        QString warning;      // the damage message of a key ring that was read anyway
 
         bool succeeded() const { return status == Status::LoggedIn || status == Status::AlreadyLoggedIn; }
     };
@@ -91,7 +89,6 @@ private:
     Outcome lockAndRead(const QString& userName, LockMode mode, bool createMissing, const QByteArray& password,
                         Opening& opening);
     Outcome checkAndTakeOver(Opening&& opening, QByteArray& password);
-    bool listUser(const QString& userName, const QString& fileName, QString* error);
     // Makes the deciphered key ring of `read` the logged-in one, after saving the one logged in before.
     Outcome takeOver(const QString& userName, const QByteArray& password, const QByteArray& digest,
                      KeyRingReadResult&& read, const QString& path, std::unique_ptr<FileLock> lock);
@@ -111,5 +108,10 @@ QString passwordMismatchMessage();
 // Why a name cannot be a new user's, or empty when it can.
 QString userNameRefusal(const QString& userName);
 QString masterPasswordRefusal(const QString& password);
+
+// The outcomes a Session returns.
+Session::Outcome refusedOutcome(const QString& message, bool mustEnd = false);
+Session::Outcome incorrectPasswordOutcome(const QString& warning = {});
+Session::Outcome unusableKeyRingOutcome(const KeyRingReadResult& read);
 
 } // namespace tessary

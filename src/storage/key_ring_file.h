@@ -19,6 +19,9 @@ inline constexpr qint64 keyRingSizeLimit = 12 + 16 + 2 + 255 * (42 + 5 * keyRing
 // Longest master password whose field key texts (password, digest, chain digest, tag) still fit RC4's 256 bytes.
 inline constexpr qsizetype maximumMasterPasswordLength = 216;
 
+// The export's file, in the data folder beside the key rings.
+inline constexpr char exportFileName[] = "tessary.keyRing";
+
 // The key ring file name for a user name: the letters, digits and "-_~" of the name, then ".keyRing"; empty when
 // the name has none of them.
 QString keyRingFileName(const QString& userName);

@@ -2,6 +2,10 @@
 
 #include "storage/codepage.h"
 #include "storage/file_io.h"
+#include "storage/file_lock.h"
+#include "storage/key_ring_file.h"
+
+#include <limits>
 
 namespace tessary {
 
@@ -77,21 +81,57 @@ QStringList readUserList(const QString& path, int maximum, QString* error)
     return {};
 }
 
-bool appendUser(const QString& path, const QString& userName, QString* error)
+QString unlistableNameReason(const QString& userName)
 {
+    // Each name is quoted on a line of its own, and a quote is not escaped.
+    for (const QChar c : userName) {
+        if (c == QLatin1Char('"') || c.category() == QChar::Other_Control)
+            return QStringLiteral("A user name may not hold a double quote, a line break or another control "
+                                  "character.");
+    }
+    if (!fitsCodePage(userName))
+        return QStringLiteral("The user name holds characters the user list cannot store.");
+    return {};
+}
+
+UserAddition addUser(const QString& path, const QString& userName)
+{
+    UserAddition result;
+    if (result.reason = unlistableNameReason(userName); !result.reason.isEmpty())
+        return result;
+    // The list is rewritten whole, so two programs adding users at once take turns.
+    FileLock lock(path);
+    if (!lock.tryLock(std::chrono::seconds(5))) {
+        result.reason = lock.refusal();
+        return result;
+    }
     QByteArray list;
     QString reason;
-    bool written = readRegularFile(path, userListSizeLimit, list, reason) != FileReadStatus::Failed;
-    if (written) {
-        // A list whose last line has no end (written by hand, or torn by an older program) gets one first.
-        if (!list.isEmpty() && !isLineEnd(list.back()))
-            list.append("\r\n");
-        list.append('"' + toCodePage(userName) + "\"\r\n");
-        written = replaceFile(path, list, reason);
+    if (readRegularFile(path, userListSizeLimit, list, reason) == FileReadStatus::Failed) {
+        result.reason = QStringLiteral("Cannot write %1: %2").arg(path, reason);
+        return result;
     }
-    if (!written && error)
-        *error = QStringLiteral("Cannot write %1: %2").arg(path, reason);
-    return written;
+    const QString fileName = keyRingFileName(userName);
+    for (const QString& name : parseUserList(list, std::numeric_limits<int>::max())) {
+        if (name == userName) {
+            result.status = UserAddition::Status::AlreadyListed;
+            return result;
+        }
+        if (!fileName.isEmpty() && keyRingFileName(name) == fileName) {
+            result.status = UserAddition::Status::FileNameTaken;
+            return result;
+        }
+    }
+    // A list whose last line has no end (written by hand, or torn by an older program) gets one first.
+    if (!list.isEmpty() && !isLineEnd(list.back()))
+        list.append("\r\n");
+    list.append('"' + toCodePage(userName) + "\"\r\n");
+    if (!replaceFile(path, list, reason)) {
+        result.reason = QStringLiteral("Cannot write %1: %2").arg(path, reason);
+        return result;
+    }
+    result.status = UserAddition::Status::Added;
+    return result;
 }
 
 } // namespace tessary

@@ -20,8 +20,25 @@ QStringList parseUserList(QByteArrayView data, int maximum = maximumUsers);
 // gives none and sets `error`.
 QStringList readUserList(const QString& path, int maximum = maximumUsers, QString* error = nullptr);
 
-// Appends the name, quoted, as one line; creates the file when there is none. The whole new list replaces the old
-// one, so a failed append leaves the list as it was. The caller keeps other writers of the list out meanwhile.
-bool appendUser(const QString& path, const QString& userName, QString* error = nullptr);
+// Why the list cannot hold `userName` (a double quote, a line break or another control character, a character
+// outside the code page), or empty when it can.
+QString unlistableNameReason(const QString& userName);
+
+struct UserAddition
+{
+    enum class Status {
+        Added,
+        AlreadyListed, // the name is on the list already (a creation that stopped before its key ring was made)
+        FileNameTaken, // another listed name makes the same key ring file name
+        Refused,       // `reason` says why; the list is as it was
+    };
+    Status status = Status::Refused;
+    QString reason;
+};
+
+// Adds a user to the list at `path`, the one way the list is written: under the list's lock (waiting a few seconds
+// for another writer), checked against the names listed, then the name appended, quoted, as one line (the file is
+// made when there is none). The whole new list replaces the old one, so a failed append leaves it as it was.
+UserAddition addUser(const QString& path, const QString& userName);
 
 } // namespace tessary

@@ -145,7 +145,7 @@ private slots:
         QCOMPARE(outcome.mustEnd, mustEnd);
         QCOMPARE(loggedIn ? outcome.warning : outcome.message, text);
         if (!loggedIn)
-            QCOMPARE(outcome.title, QStringLiteral("Tessary"));
+            QCOMPARE(outcome.status, Session::Outcome::Status::UnusableKeyRing);
         QCOMPARE(fileBytes(file), contents);
     }
 
@@ -255,7 +255,7 @@ private slots:
     {
         // Listed, but stopped before its key ring was made.
         const QString list = m_dir->filePath(QStringLiteral("Tessary.UserList"));
-        QVERIFY(appendUser(list, QStringLiteral("dora")));
+        QCOMPARE(addUser(list, QStringLiteral("dora")).status, UserAddition::Status::Added);
         {
             Session session(m_dir->path());
             QVERIFY(session.createUser(QStringLiteral("dora"), QStringLiteral("pw")).succeeded());
@@ -264,7 +264,7 @@ private slots:
         QVERIFY(Session(m_dir->path()).login(QStringLiteral("dora"), QStringLiteral("pw")).succeeded());
 
         // Another name for the same file is still someone else's.
-        QVERIFY(appendUser(list, QStringLiteral("eve")));
+        QCOMPARE(addUser(list, QStringLiteral("eve")).status, UserAddition::Status::Added);
         const auto outcome = Session(m_dir->path()).createUser(QStringLiteral("e.v.e"), QStringLiteral("pw"));
         QCOMPARE(outcome.message, QStringLiteral("User already exists! (eve.keyRing)"));
         QVERIFY(!QFileInfo::exists(m_dir->filePath(QStringLiteral("eve.keyRing"))));

@@ -252,7 +252,7 @@ private slots:
             QCOMPARE(read.status, KeyRingReadResult::Status::Unreadable);
             QVERIFY2(read.message.startsWith(QStringLiteral("Cannot read alice.keyRing: ")), qPrintable(read.message));
             const auto outcome = session.login(QStringLiteral("alice"), QStringLiteral("pw"));
-            QCOMPARE(outcome.status, Session::Outcome::Status::Refused);
+            QCOMPARE(outcome.status, Session::Outcome::Status::UnusableKeyRing);
             QVERIFY(!outcome.mustEnd);
             QVERIFY(!session.isLoggedIn());
         }

@@ -4,6 +4,8 @@
 
 using namespace tessary;
 
+Q_DECLARE_METATYPE(tessary::UserAddition::Status)
+
 namespace {
 
 QByteArray readBytes(const QString& path)
@@ -36,6 +38,8 @@ private slots:
     void usersReadBackInTheOrderAppended();
     void doubleQuoteInsideANameSpoilsOnlyThatName();
     void appendToAnImpossiblePathFails();
+    void addUserAgainstTheList_data();
+    void addUserAgainstTheList();
 };
 
 void TestUserList::parseUserList_data()
@@ -137,8 +141,8 @@ void TestUserList::appendUser()
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QLatin1String(userListFileName));
 
-    QString error;
-    QVERIFY2(tessary::appendUser(path, userName, &error), qPrintable(error));
+    const UserAddition added = addUser(path, userName);
+    QVERIFY2(added.status == UserAddition::Status::Added, qPrintable(added.reason));
     QCOMPARE(readBytes(path), bytes);
     QCOMPARE(readUserList(path), QStringList{userName});
 }
@@ -149,8 +153,8 @@ void TestUserList::usersReadBackInTheOrderAppended()
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QLatin1String(userListFileName));
 
-    QVERIFY(tessary::appendUser(path, QStringLiteral("alice")));
-    QVERIFY(tessary::appendUser(path, QStringLiteral("bob")));
+    QCOMPARE(addUser(path, QStringLiteral("alice")).status, UserAddition::Status::Added);
+    QCOMPARE(addUser(path, QStringLiteral("bob")).status, UserAddition::Status::Added);
     QCOMPARE(readBytes(path), QByteArray("\"alice\"\r\n\"bob\"\r\n"));
     QCOMPARE(readUserList(path), (QStringList{QStringLiteral("alice"), QStringLiteral("bob")}));
 }
@@ -161,8 +165,10 @@ void TestUserList::doubleQuoteInsideANameSpoilsOnlyThatName()
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QLatin1String(userListFileName));
 
-    QVERIFY(tessary::appendUser(path, QStringLiteral("a\"b")));
-    QVERIFY(tessary::appendUser(path, QStringLiteral("carol")));
+    // Written by hand: the program lists no name with a quote.
+    QVERIFY(writeBytes(path, "\"a\"b\"\r\n"));
+    QCOMPARE(addUser(path, QStringLiteral("a\"b")).status, UserAddition::Status::Refused);
+    QCOMPARE(addUser(path, QStringLiteral("carol")).status, UserAddition::Status::Added);
     QCOMPARE(readBytes(path), QByteArray("\"a\"b\"\r\n\"carol\"\r\n"));
 
     const QStringList names = readUserList(path);
@@ -177,10 +183,53 @@ void TestUserList::appendToAnImpossiblePathFails()
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("no such folder/") + QLatin1String(userListFileName));
 
-    QString error;
-    QVERIFY(!tessary::appendUser(path, QStringLiteral("alice"), &error));
-    QVERIFY(!error.isEmpty());
+    const UserAddition added = addUser(path, QStringLiteral("alice"));
+    QCOMPARE(added.status, UserAddition::Status::Refused);
+    QVERIFY(!added.reason.isEmpty());
     QVERIFY(!QFileInfo::exists(path));
+}
+
+void TestUserList::addUserAgainstTheList_data()
+{
+    using Status = UserAddition::Status;
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("userName");
+    QTest::addColumn<Status>("status");
+    QTest::addColumn<QByteArray>("after");
+
+    QTest::newRow("a new name") << QByteArray("\"ann\"\r\n") << QStringLiteral("bob") << Status::Added
+                                << QByteArray("\"ann\"\r\n\"bob\"\r\n");
+    QTest::newRow("listed already") << QByteArray("\"ann\"\r\n") << QStringLiteral("ann") << Status::AlreadyListed
+                                    << QByteArray("\"ann\"\r\n");
+    QTest::newRow("the same key ring file") << QByteArray("\"ann\"\r\n") << QStringLiteral("a.n.n")
+                                            << Status::FileNameTaken << QByteArray("\"ann\"\r\n");
+    // The new name must not be glued to a last line without its end, or it is lost for good.
+    QTest::newRow("last line without its end") << QByteArray("\"ann\"") << QStringLiteral("bob") << Status::Added
+                                               << QByteArray("\"ann\"\r\n\"bob\"\r\n");
+    QTest::newRow("a line break in the name") << QByteArray("\"ann\"\r\n") << QStringLiteral("b\nob")
+                                              << Status::Refused << QByteArray("\"ann\"\r\n");
+    QTest::newRow("outside the code page") << QByteArray() << QStringLiteral("\u0416") << Status::Refused << QByteArray();
+}
+
+void TestUserList::addUserAgainstTheList()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QString, userName);
+    QFETCH(UserAddition::Status, status);
+    QFETCH(QByteArray, after);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QLatin1String(userListFileName));
+    if (!before.isEmpty())
+        QVERIFY(writeBytes(path, before));
+    QCOMPARE(addUser(path, userName).status, status);
+    if (after.isEmpty())
+        QVERIFY(!QFileInfo::exists(path));
+    else
+        QCOMPARE(readBytes(path), after);
+    if (status == UserAddition::Status::Added)
+        QVERIFY(readUserList(path).contains(userName));
 }
 
 QTEST_GUILESS_MAIN(TestUserList)

@@ -180,15 +180,14 @@ void LoginForm::DoneButton_Click()
         hide();
         return;
     case Session::Outcome::Status::IncorrectPassword:
-        failLogin(outcome.message, outcome.title);
-        return;
     case Session::Outcome::Status::Refused:
+    case Session::Outcome::Status::UnusableKeyRing:
         if (outcome.mustEnd) {
-            MessageBox::show(this, outcome.message, outcome.title);
+            MessageBox::show(this, outcome.message, outcomeTitle(outcome));
             emit exitChosen();
             return;
         }
-        failLogin(outcome.message, outcome.title);
+        failLogin(outcome.message, outcomeTitle(outcome));
         return;
     }
 }
@@ -232,6 +231,14 @@ void LoginForm::closeEvent(QCloseEvent* event)
 {
     event->accept();
     emit closed();
+}
+
+QString outcomeTitle(const Session::Outcome& outcome)
+{
+    // A wrong password and a file that is no key ring are the program's own boxes; other refusals are the system's.
+    const bool programs = outcome.status == Session::Outcome::Status::IncorrectPassword ||
+                          outcome.status == Session::Outcome::Status::UnusableKeyRing;
+    return programs ? MessageBox::programTitle() : QString();
 }
 
 QString newUserEntry()

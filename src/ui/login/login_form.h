@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/session.h"
+
 #include <QStringList>
 #include <QWidget>
 
@@ -11,7 +13,6 @@ class QTimer;
 namespace tessary {
 
 class PasswordBox;
-class Session;
 
 // The login window: a user name from the user list, or "[New User]", and the master password.
 class LoginForm : public QWidget
@@ -64,5 +65,7 @@ private:
 };
 
 QString newUserEntry();
+// The title of the box that tells a session's outcome ("Tessary", or the application's default).
+QString outcomeTitle(const Session::Outcome& outcome);
 
 } // namespace tessary

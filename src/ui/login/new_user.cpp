@@ -1,6 +1,7 @@
 #include "ui/login/new_user.h"
 
 #include "app/session.h"
+#include "ui/login/login_form.h"
 #include "ui/widgets/icons.h"
 #include "ui/widgets/message_box.h"
 
@@ -128,7 +129,7 @@ void NewUser::finish()
     if (!outcome.succeeded()) {
         if (outcome.mustEnd)
             hide();
-        MessageBox::show(this, outcome.message, outcome.title);
+        MessageBox::show(this, outcome.message, outcomeTitle(outcome));
         if (outcome.mustEnd)
             emit exitChosen();
         return;

@@ -290,7 +290,7 @@ private slots:
     void quittingBeforeALoginWritesNothing()
     {
         Fixture fixture;
-        QVERIFY(appendUser(fixture.path(QString::fromLatin1(userListFileName)), QStringLiteral("Bob")));
+        QCOMPARE(addUser(fixture.path(QString::fromLatin1(userListFileName)), QStringLiteral("Bob")).status, UserAddition::Status::Added);
         fixture.program->startProgram({});
         fixture.program->loginForm()->Command1_Click();
         QCOMPARE(fixture.ends, 1);

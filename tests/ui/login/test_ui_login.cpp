@@ -281,7 +281,7 @@ private slots:
     void missingKeyRingIsCreated()
     {
         Fixture fixture;
-        QVERIFY(appendUser(fixture.path(QString::fromLatin1(userListFileName)), QStringLiteral("Cy")));
+        QCOMPARE(addUser(fixture.path(QString::fromLatin1(userListFileName)), QStringLiteral("Cy")).status, UserAddition::Status::Added);
         Login login(fixture);
         login.attempt(QStringLiteral("Cy"), QStringLiteral("first"));
         QVERIFY(fixture.program->session().isLoggedIn());
@@ -371,7 +371,7 @@ private slots:
     void foreignFileEndsTheProgram()
     {
         Fixture fixture;
-        QVERIFY(appendUser(fixture.path(QString::fromLatin1(userListFileName)), QStringLiteral("Ann")));
+        QCOMPARE(addUser(fixture.path(QString::fromLatin1(userListFileName)), QStringLiteral("Ann")).status, UserAddition::Status::Added);
         QFile file(fixture.path(QStringLiteral("Ann.keyRing")));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("not a key ring at all, but long enough to have a header of some kind or other......");
