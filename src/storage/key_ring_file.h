@@ -1,7 +1,6 @@
 #pragma once
 
-#include "storage/key_cipher.h"
-#include "storage/key_table.h"
+#include "storage/key_ring_format.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -9,13 +8,8 @@
 
 namespace tessary {
 
-inline constexpr QByteArrayView keyRingMagic = "TESSARYv0.1A";
-inline constexpr QByteArrayView keyRingReserved = "****************";
-inline constexpr QByteArrayView keyRingTrailer = "Abracadabra --- The lights went out.";
-inline constexpr qsizetype keyRingFieldLimit = 0xFFFF; // a field's length is stored in 16 bits
-// The largest key ring there can be: 255 records of 42 bytes and five fields at the limit, and the fixed parts.
-// Anything longer holds nothing a reader would look at, so it is refused before it is read.
-inline constexpr qint64 keyRingSizeLimit = 12 + 16 + 2 + 255 * (42 + 5 * keyRingFieldLimit) + 16 + 36;
+// Key ring files on disk: their names, their creation, and the saves that replace them.
+
 // Longest master password whose field key texts (password, digest, chain digest, tag) still fit RC4's 256 bytes.
 inline constexpr qsizetype maximumMasterPasswordLength = 216;
 
@@ -25,38 +19,6 @@ inline constexpr char exportFileName[] = "tessary.keyRing";
 // The key ring file name for a user name: the letters, digits and "-_~" of the name, then ".keyRing"; empty when
 // the name has none of them.
 QString keyRingFileName(const QString& userName);
-
-// What reading a key ring found. The records stay enciphered; the caller checks the password first.
-struct KeyRingReadResult
-{
-    enum class Status {
-        Ok,
-        Damaged,        // the records read are kept; work goes on after the message
-        NotKeyRing,     // wrong magic, or a missing, empty or short file: the program ends after the message
-        TooManyEntries, // a count above 255: the program ends after the message
-        Unreadable,     // the file exists but is no regular file, is too large, or the system would not read it
-    };
-
-    Status status = Status::Ok;
-    QString message; // the text to show, empty when Ok
-    QByteArray storedDigest;
-    KeyTable table;
-
-    bool mustEnd() const { return status == Status::NotKeyRing || status == Status::TooManyEntries; }
-    bool usable() const { return status == Status::Ok || status == Status::Damaged; }
-    // What a login tells the user besides its outcome: the damage found, if any.
-    QString warning() const { return status == Status::Damaged ? message : QString(); }
-};
-
-// Both read the same layout; the messages quote `fileName` (or `shownName`, when the path is not what the user
-// knows the file by).
-KeyRingReadResult parseKeyRing(QByteArrayView data, const QString& fileName);
-KeyRingReadResult readKeyRing(const QString& fileName, const QString& shownName = {});
-
-// The whole file as bytes, records enciphered under `secret` (the table itself stays clear). Empty, with
-// `error` set, when a field is too long for its 16-bit length.
-QByteArray serializeKeyRing(const KeyTable& table, QByteArrayView storedDigest, const MasterSecret& secret,
-                            QString* error = nullptr);
 
 // Replaces the file atomically: the old file stays whole unless the new one reached the disk in full. The file is
 // readable and writable by its owner only.
@@ -81,9 +43,6 @@ struct KeyRing
 // "<file>.bak" (owner read and write only, as the key ring).
 bool saveKeyRing(KeyRing& ring, const MasterSecret& secret, QString* error = nullptr);
 
-QString notKeyRingMessage(const QString& fileName);
-QString tooManyEntriesMessage(int count);
-QString damagedKeyRingMessage();
 QString emptyMasterPasswordMessage();
 QString longMasterPasswordMessage();
 

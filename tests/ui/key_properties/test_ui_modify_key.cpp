@@ -4,6 +4,7 @@
 #include "ui/login/login_form.h"
 #include "ui/widgets/key_table_model.h"
 #include "ui_fixture.h"
+#include "cli/cli_runner.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -149,6 +150,33 @@ private slots:
             field<QPlainTextEdit>(window, "keyDescription")->setPlainText(typed);
         window->cmdNav_Click(0);
         QCOMPARE(browser.table().slot(1).description, result);
+    }
+
+    // One key's notes typed here and another's given to tessary-cli: the same bytes in the key ring.
+    void notesStoreAsTheCommandLineStoresThem()
+    {
+        Browser browser;
+        ModifyKey* window = openFor(browser, 0);
+        auto* notes = field<QPlainTextEdit>(window, "keyDescription");
+        notes->clear();
+        notes->setFocus();
+        QTest::keyClicks(notes, QStringLiteral("one"));
+        QTest::keyClick(notes, Qt::Key_Return);
+        QTest::keyClick(notes, Qt::Key_Return);
+        QTest::keyClicks(notes, QStringLiteral("two"));
+        window->cmdNav_Click(6);
+        const QString directory = browser.fixture.directory.path();
+        browser.fixture.program->shutdownProgram(); // saves
+        browser.fixture.program.reset();           // and lets its lock go
+
+        const CliRun run = runCli({QStringLiteral("--dir"), directory, QStringLiteral("edit"), QStringLiteral("Ann"),
+                                   QStringLiteral("beta"), QStringLiteral("--notes"), QStringLiteral("one\n\ntwo")},
+                                  "pw\n");
+        QCOMPARE(run.exitCode, 0);
+        Session reader(directory);
+        QVERIFY(reader.login(QStringLiteral("Ann"), QStringLiteral("pw"), Session::LockMode::None).succeeded());
+        QCOMPARE(reader.keyTable().slot(1).description, QByteArray("one\r\n\r\ntwo"));
+        QCOMPARE(reader.keyTable().slot(2).description, reader.keyTable().slot(1).description);
     }
 
     void revealWhileHeld()
