@@ -23,6 +23,11 @@ QString Session::path(const QString& bareName) const
 
 bool Session::save(QString* error)
 {
+    return saveUnder(m_secret, error);
+}
+
+bool Session::saveUnder(const MasterSecret& secret, QString* error)
+{
     if (!m_loggedIn) {
         if (error)
             *error = QStringLiteral("Nobody is logged in.");
@@ -35,7 +40,7 @@ bool Session::save(QString* error)
             *error = m_lock->refusal();
         return false;
     }
-    return saveKeyRing(m_ring, m_secret, error);
+    return saveKeyRing(m_ring, secret, error);
 }
 
 bool Session::exportKeyRing(QString* error)

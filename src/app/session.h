@@ -82,10 +82,30 @@ public:
 
     // Writes the key ring to the user's file (keeping a damaged original as "<file>.bak" first).
     bool save(QString* error = nullptr);
+
+    // A key's new password (code-page bytes as typed), stored through the password buffer under a fresh salt, and
+    // the key ring saved at once. A failed save leaves the key as it was, in the file and here, and says why.
+    bool changeKeyPassword(int slotNumber, QByteArrayView password, QString* error = nullptr);
+
+    struct PasswordChange
+    {
+        enum class Status {
+            Changed,
+            IncorrectPassword, // the current password was wrong; nothing changed
+            Refused,           // `message` says why; nothing changed
+        };
+        Status status = Status::Refused;
+        QString message;
+    };
+    // A new master password: the current one checked, the new one held to New User's rules, then the key ring
+    // written under it in one atomic replace. The session goes on with the new password; on any refusal or a
+    // failed write the old one stays in force, in the file and here.
+    PasswordChange changeMasterPassword(const QString& current, const QString& replacement);
     // Writes the key ring, under the user's digest, to "tessary.keyRing".
     bool exportKeyRing(QString* error = nullptr);
 
 private:
+    bool saveUnder(const MasterSecret& secret, QString* error);
     Outcome lockAndRead(const QString& userName, LockMode mode, bool createMissing, const QByteArray& password,
                         Opening& opening);
     Outcome checkAndTakeOver(Opening&& opening, QByteArray& password);

@@ -48,6 +48,20 @@ bool readFieldOptions(const Invocation& invocation, Console& console, FieldOptio
     return true;
 }
 
+// A key's password from the next input line, as code-page bytes; nothing (with a message shown) when it is empty,
+// too long for the password buffer or holds a character the code page lacks.
+std::optional<QByteArray> readKeyPassword(Console& console, const QString& prompt)
+{
+    QString password = console.readSecret(prompt);
+    auto bytes = storableText(console, QStringLiteral("password"), password, passwordBufferSize, false);
+    wipe(password);
+    if (bytes && bytes->isEmpty()) {
+        console.err(QStringLiteral("A key needs a password. Nothing was written."));
+        return std::nullopt;
+    }
+    return bytes;
+}
+
 } // namespace
 
 int addCommand(const Invocation& invocation, Console& console)
@@ -75,15 +89,9 @@ int addCommand(const Invocation& invocation, Console& console)
         return failed;
     }
 
-    QString password = console.readSecret(QStringLiteral("Password for the new key: "));
-    auto passwordBytes = storableText(console, QStringLiteral("password"), password, passwordBufferSize, false);
-    wipe(password);
+    auto passwordBytes = readKeyPassword(console, QStringLiteral("Password for the new key: "));
     if (!passwordBytes)
         return failed;
-    if (passwordBytes->isEmpty()) {
-        console.err(QStringLiteral("A key needs a password. Nothing was written."));
-        return failed;
-    }
 
     KeyRecord record;
     record.name = *name;
@@ -103,8 +111,10 @@ int addCommand(const Invocation& invocation, Console& console)
 
 int editCommand(const Invocation& invocation, Console& console)
 {
-    if (invocation.options.isEmpty())
-        return usageFailure(console, QStringLiteral("edit needs at least one of --username, --url and --notes."));
+    const bool newPassword = invocation.hasFlag(QStringLiteral("--password"));
+    if (invocation.options.isEmpty() && !newPassword)
+        return usageFailure(console,
+                            QStringLiteral("edit needs at least one of --username, --url, --notes and --password."));
     FieldOptions fields;
     if (!readFieldOptions(invocation, console, fields))
         return failed;
@@ -114,15 +124,22 @@ int editCommand(const Invocation& invocation, Console& console)
     if (const int status = access.openKey(invocation.arguments.at(0), invocation.arguments.at(1),
                                           KeyRingAccess::Mode::Write, slot))
         return status;
-    // The properties window stores URL, user name and description, in that order, and nothing else.
-    KeyRecord& record = access.table().slot(slot);
-    if (fields.url)
-        record.url = *fields.url;
-    if (fields.userName)
-        record.userName = *fields.userName;
-    if (fields.notes)
-        record.description = *fields.notes;
-    return access.save();
+    KeyChange change;
+    change.url = fields.url;
+    change.userName = fields.userName;
+    change.description = fields.notes;
+    if (newPassword) {
+        auto password = readKeyPassword(console, QStringLiteral("New password for the key: "));
+        if (!password)
+            return failed;
+        change.password = passwordBuffer(*password);
+        wipe(*password);
+    }
+    // Only the given fields change; a key whose fields changed is enciphered under a fresh salt.
+    const bool changed = access.table().changeKey(slot, change);
+    if (change.password)
+        wipe(*change.password);
+    return changed ? access.save() : done;
 }
 
 } // namespace tessary::cli

@@ -32,6 +32,7 @@ int addCommand(const Invocation&, Console&);
 int editCommand(const Invocation&, Console&);
 int renameCommand(const Invocation&, Console&);
 int rmCommand(const Invocation&, Console&);
+int passwdCommand(const Invocation&, Console&);
 int exportCommand(const Invocation&, Console&);
 int checkCommand(const Invocation&, Console&);
 int estimateCommand(const Invocation&, Console&);

@@ -1,6 +1,7 @@
 #include "storage/key_table.h"
 
 #include "crypto/random.h"
+#include "crypto/wipe.h"
 #include "storage/ole_date.h"
 
 #include <utility>
@@ -34,9 +35,21 @@ bool KeyTable::isKeyNameUnique(QByteArrayView name) const
     return true;
 }
 
+QByteArray KeyTable::uniqueSalt() const
+{
+    for (;;) {
+        QByteArray salt = makeSalt();
+        bool held = false;
+        for (int s = 1; s <= m_keyCount && !held; ++s)
+            held = slot(s).salt == salt;
+        if (!held)
+            return salt;
+    }
+}
+
 KeyTable::AddResult KeyTable::addKey(KeyRecord& record, const QDateTime& now)
 {
-    record.salt = makeSalt();
+    record.salt = uniqueSalt();
     // The slot after the last key in use: a nameless key read from a damaged file looks free but is not.
     const int free = m_keyCount < capacity ? m_keyCount + 1 : notFound;
     if (free == notFound)
@@ -73,7 +86,39 @@ KeyTable::RenameResult KeyTable::renameKey(QByteArrayView oldName, QByteArrayVie
     if (s == notFound || s > m_keyCount)
         return RenameResult::NotFound;
     slot(s).name = newName.toByteArray();
+    renewSalt(s);
     return RenameResult::Renamed;
+}
+
+bool KeyTable::changeKey(int slotNumber, const KeyChange& change)
+{
+    if (slotNumber < 1 || slotNumber > m_keyCount)
+        return false;
+    KeyRecord& record = slot(slotNumber);
+    bool changed = false;
+    const std::pair<const std::optional<QByteArray>*, QByteArray*> fields[] = {
+        {&change.url, &record.url},
+        {&change.userName, &record.userName},
+        {&change.description, &record.description},
+        {&change.password, &record.password},
+    };
+    for (const auto& [value, field] : fields) {
+        if (*value && **value != *field) {
+            if (field == &record.password)
+                wipe(*field);
+            *field = **value;
+            changed = true;
+        }
+    }
+    if (changed)
+        renewSalt(slotNumber);
+    return changed;
+}
+
+void KeyTable::renewSalt(int slotNumber)
+{
+    if (slotNumber >= 1 && slotNumber <= m_keyCount)
+        slot(slotNumber).salt = uniqueSalt();
 }
 
 bool KeyTable::appendRecord(KeyRecord record)

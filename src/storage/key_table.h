@@ -8,8 +8,18 @@
 #include <QString>
 
 #include <array>
+#include <optional>
 
 namespace tessary {
+
+// New values for a key's changeable fields; a field left empty keeps its value.
+struct KeyChange
+{
+    std::optional<QByteArray> userName;
+    std::optional<QByteArray> url;
+    std::optional<QByteArray> description;
+    std::optional<QByteArray> password;
+};
 
 // The logged-in user's keys: 255 slots numbered from 1, slots 1 to keyCount in use and gap-free, later slots free.
 class KeyTable
@@ -39,7 +49,16 @@ public:
     AddResult addKey(KeyRecord& record, const QDateTime& now = QDateTime::currentDateTime());
     // Removes a key in use; later keys move down one slot.
     bool removeKey(int slotNumber);
+    // A renamed key gets a fresh salt, as every changed key does.
     RenameResult renameKey(QByteArrayView oldName, QByteArrayView newName);
+
+    // Stores the change in a key in use. When any field differs from what it held, the key gets a fresh salt: its
+    // fields are then enciphered under key streams no earlier version of the file used, so two versions of one
+    // key ring (a copy in a backup, the .bak beside a damaged ring) never XOR to the texts' XOR. A change that
+    // changes nothing keeps the salt. Returns whether anything changed.
+    bool changeKey(int slotNumber, const KeyChange& change);
+    // A new salt for a key in use, from the same generator as a new key's, and held by no other key.
+    void renewSalt(int slotNumber);
 
     // For the key ring reader: puts a record read from a file into the next slot.
     bool appendRecord(KeyRecord record);
@@ -47,6 +66,8 @@ public:
     void clear();
 
 private:
+    QByteArray uniqueSalt() const;
+
     std::array<KeyRecord, capacity> m_slots;
     int m_keyCount = 0;
 };

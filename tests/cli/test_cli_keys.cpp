@@ -3,6 +3,7 @@
 #include "app/session.h"
 #include "crypto/password_hash.h"
 #include "storage/file_lock.h"
+#include "storage/key_fields.h"
 #include "storage/key_ring_file.h"
 #include "storage/ole_date.h"
 
@@ -50,6 +51,8 @@ private slots:
     void refusals_data();
     void refusals();
     void editChangesOnlyGivenFields();
+    void editPasswordGivesAFreshSalt();
+    void passwdReenciphersEveryKey();
     void renameKeepsTheKey();
     void removeFirstOfThree();
     void exportWritesTheSameKeyRing();
@@ -250,6 +253,26 @@ void TestCliKeys::refusals_data()
     QTest::newRow("edit, wrong password")
         << QStringList{QStringLiteral("edit"), ann, QStringLiteral("Mail"), QStringLiteral("--notes"), QStringLiteral("x")}
         << QByteArray("PW\n") << 1 << incorrect;
+    QTest::newRow("edit --password, empty")
+        << QStringList{QStringLiteral("edit"), ann, QStringLiteral("Mail"), QStringLiteral("--password")}
+        << QByteArray("pw\n\n") << 1 << QStringLiteral("A key needs a password. Nothing was written.");
+    QTest::newRow("edit --password, 129 characters")
+        << QStringList{QStringLiteral("edit"), ann, QStringLiteral("Mail"), QStringLiteral("--password")}
+        << QByteArray("pw\n") + QByteArray(129, 'k') + '\n' << 1
+        << QStringLiteral("The password may be at most 128 characters long. Nothing was written.");
+    QTest::newRow("edit --password, outside the code page, not named")
+        << QStringList{QStringLiteral("edit"), ann, QStringLiteral("Mail"), QStringLiteral("--password")}
+        << QByteArray("pw\n\xd0\x96\n") << 1 << unstorableTextMessage(QStringLiteral("password"));
+    QTest::newRow("passwd, wrong current password") << QStringList{QStringLiteral("passwd"), ann}
+                                                    << QByteArray("nope\nnew\n") << 1 << incorrect;
+    QTest::newRow("passwd, empty new password") << QStringList{QStringLiteral("passwd"), ann} << QByteArray("pw\n\n")
+                                                << 1 << masterPasswordRefusal(QString());
+    QTest::newRow("passwd, 217 characters") << QStringList{QStringLiteral("passwd"), ann}
+                                            << QByteArray("pw\n") + QByteArray(217, 'p') + '\n' << 1
+                                            << masterPasswordRefusal(QString(217, u'p'));
+    QTest::newRow("passwd, outside the code page") << QStringList{QStringLiteral("passwd"), ann}
+                                                   << QByteArray("pw\n\xd0\x96\n") << 1
+                                                   << masterPasswordRefusal(QStringLiteral("\u0416"));
     QTest::newRow("rename to another key's name")
         << QStringList{QStringLiteral("rename"), ann, QStringLiteral("Mail"), QStringLiteral("Bank")}
         << QByteArray("pw\n") << 1 << QStringLiteral("Names must be unique");
@@ -318,6 +341,49 @@ void TestCliKeys::editChangesOnlyGivenFields()
     QCOMPARE(key.value(QStringLiteral("userName")).toString(), QString());
     QCOMPARE(key.value(QStringLiteral("description")).toString(), QStringLiteral("old notes"));
     QVERIFY(key.value(QStringLiteral("password")).toString().startsWith(QStringLiteral("secret") + QChar(u'\0')));
+}
+
+void TestCliKeys::editPasswordGivesAFreshSalt()
+{
+    makeAnn({QStringLiteral("Mail"), QStringLiteral("Bank")});
+    const KeyTable before = storedTable(path(QStringLiteral("Ann.keyRing")));
+    const CliRun run = cli({QStringLiteral("edit"), QStringLiteral("Ann"), QStringLiteral("Mail"),
+                            QStringLiteral("--password")},
+                           "pw\n" + QByteArray(128, 'n') + '\n');
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(run.err.isEmpty());
+    const KeyTable after = storedTable(path(QStringLiteral("Ann.keyRing")));
+    QVERIFY(after.slot(1).salt != before.slot(1).salt);
+    QCOMPARE(after.slot(2), before.slot(2)); // the other key keeps its bytes
+    QCOMPARE(after.slot(1).dateCreated, before.slot(1).dateCreated);
+
+    Session reader(m_dir->path());
+    QVERIFY(reader.login(QStringLiteral("Ann"), QStringLiteral("pw"), Session::LockMode::None).succeeded());
+    // 128 characters fill the buffer: no NUL, no padding.
+    QCOMPARE(reader.keyTable().slot(1).password, QByteArray(128, 'n'));
+    QCOMPARE(reader.keyTable().slot(1).name, QByteArray("Mail"));
+}
+
+void TestCliKeys::passwdReenciphersEveryKey()
+{
+    makeAnn({QStringLiteral("Mail"), QStringLiteral("Bank")});
+    Session before(m_dir->path());
+    QVERIFY(before.login(QStringLiteral("Ann"), QStringLiteral("pw"), Session::LockMode::None).succeeded());
+
+    CliRun run = cli({QStringLiteral("passwd"), QStringLiteral("Ann")}, "pw\nnew secret\n");
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(run.err.isEmpty());
+    QCOMPARE(storedTable(path(QStringLiteral("Ann.keyRing"))).keyCount(), 2);
+    QCOMPARE(readKeyRing(path(QStringLiteral("Ann.keyRing"))).storedDigest, hashPassword("new secret"));
+
+    Session after(m_dir->path());
+    QVERIFY(after.login(QStringLiteral("Ann"), QStringLiteral("new secret"), Session::LockMode::None).succeeded());
+    QCOMPARE(after.keyTable().keyCount(), 2);
+    for (int slot = 1; slot <= 2; ++slot)
+        QCOMPARE(after.keyTable().slot(slot), before.keyTable().slot(slot));
+    run = cli({QStringLiteral("ls"), QStringLiteral("Ann")}, "pw\n");
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.err, line(QStringLiteral("Incorrect Password!")));
 }
 
 void TestCliKeys::renameKeepsTheKey()
@@ -399,6 +465,9 @@ void TestCliKeys::lockedKeyRing()
     QCOMPARE(run.err, line(keyRingInUseMessage(QStringLiteral("Ann.keyRing"))));
     run = cli({QStringLiteral("rm"), QStringLiteral("Ann"), QStringLiteral("Mail")}, "pw\n");
     QCOMPARE(run.exitCode, 1);
+    run = cli({QStringLiteral("passwd"), QStringLiteral("Ann")}, "pw\nnew\n");
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.err, line(keyRingInUseMessage(QStringLiteral("Ann.keyRing"))));
     QCOMPARE(snapshot(m_dir->path()), before);
 
     run = cli({QStringLiteral("ls"), QStringLiteral("Ann")}, "pw\n");

@@ -107,7 +107,7 @@ void TestCliTools::usageErrors_data()
         << QStringLiteral("--url needs a value.");
     QTest::newRow("edit without a field")
         << QStringList{QStringLiteral("edit"), QStringLiteral("Ann"), QStringLiteral("K")}
-        << QStringLiteral("edit needs at least one of --username, --url and --notes.");
+        << QStringLiteral("edit needs at least one of --username, --url, --notes and --password.");
     QTest::newRow("generate, not a number") << QStringList{QStringLiteral("generate"), QStringLiteral("ten")}
                                             << QStringLiteral("LENGTH must be a whole number from 1 to 65535.");
     QTest::newRow("generate 0") << QStringList{QStringLiteral("generate"), QStringLiteral("0")}

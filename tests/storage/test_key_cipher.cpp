@@ -1,5 +1,7 @@
 #include "crypto/password_hash.h"
 #include "storage/key_cipher.h"
+#include "storage/key_fields.h"
+#include "storage/key_ring_format.h"
 #include "storage/key_record.h"
 #include "storage/key_table.h"
 
@@ -38,6 +40,8 @@ private slots:
     void chainsOfSaltsOfEveryLength();
     void unlockOnTwoCoresMatchesTheReference_data();
     void unlockOnTwoCoresMatchesTheReference();
+    void aChangedKeySharesNoKeyStream_data();
+    void aChangedKeySharesNoKeyStream();
 };
 
 namespace {
@@ -383,6 +387,80 @@ void TestKeyCipher::unlockOnTwoCoresMatchesTheReference()
             return;
         }
     }
+}
+
+// Two versions of one key ring around a change of a key: each of the changed key's fields in the second is
+// enciphered under a key stream that none of its fields in the first used, so XOR-ing the files reveals nothing.
+void TestKeyCipher::aChangedKeySharesNoKeyStream_data()
+{
+    QTest::addColumn<int>("change"); // 0 nothing, 1 notes, 2 rename, 3 password, 4 a change to what it held
+    QTest::newRow("notes edited") << 1;
+    QTest::newRow("renamed") << 2;
+    QTest::newRow("password changed") << 3;
+    QTest::newRow("stored as it was: the salt stays") << 4;
+    QTest::newRow("untouched") << 0;
+}
+
+void TestKeyCipher::aChangedKeySharesNoKeyStream()
+{
+    QFETCH(int, change);
+    const MasterSecret secret{"master", hashPassword("master")};
+    KeyTable table;
+    for (const QByteArray& name : {QByteArray("Mail"), QByteArray("Bank")}) {
+        KeyRecord record;
+        record.name = name;
+        record.userName = "ann";
+        record.url = "http://" + name.toLower() + ".example";
+        record.description = QByteArray(40, 'a');
+        record.password = passwordBuffer("pw-" + name);
+        QCOMPARE(table.addKey(record), KeyTable::AddResult::Added);
+    }
+    const KeyRecord plainBefore = table.slot(1);
+    const KeyRingReadResult before = parseKeyRing(serializeKeyRing(table, secret.key, secret), {});
+
+    KeyChange edit;
+    switch (change) {
+    case 1:
+        edit.description = QByteArray(40, 'b');
+        QVERIFY(table.changeKey(1, edit));
+        break;
+    case 2:
+        QCOMPARE(table.renameKey("Mail", "Post"), KeyTable::RenameResult::Renamed);
+        break;
+    case 3:
+        edit.password = passwordBuffer("pw-new");
+        QVERIFY(table.changeKey(1, edit));
+        break;
+    case 4:
+        edit.url = plainBefore.url;
+        edit.description = plainBefore.description;
+        QVERIFY(!table.changeKey(1, edit));
+        break;
+    }
+    const KeyRecord plainAfter = table.slot(1);
+    const KeyRingReadResult after = parseKeyRing(serializeKeyRing(table, secret.key, secret), {});
+    QCOMPARE(after.table.slot(2), before.table.slot(2)); // the other key keeps its bytes
+    if (change == 0 || change == 4) {
+        QCOMPARE(after.table.slot(1), before.table.slot(1));
+        return;
+    }
+    QVERIFY(after.table.slot(1).salt != before.table.slot(1).salt);
+
+    auto streams = [](const KeyRecord& plain, const KeyRecord& stored) {
+        QList<QByteArray> result;
+        const QByteArray KeyRecord::*fields[] = {&KeyRecord::name, &KeyRecord::userName, &KeyRecord::url,
+                                                 &KeyRecord::description, &KeyRecord::password};
+        for (auto field : fields) {
+            QByteArray stream = stored.*field;
+            for (qsizetype i = 0; i < stream.size(); ++i)
+                stream[i] = static_cast<char>(stream[i] ^ (plain.*field)[i]);
+            result.append(stream.left(4)); // every field holds at least four characters
+        }
+        return result;
+    };
+    const QList<QByteArray> old = streams(plainBefore, before.table.slot(1));
+    for (const QByteArray& fresh : streams(plainAfter, after.table.slot(1)))
+        QVERIFY2(!old.contains(fresh), fresh.toHex().constData());
 }
 
 QTEST_GUILESS_MAIN(TestKeyCipher)

@@ -332,10 +332,14 @@ void TestKeyTable::renameKey()
     QCOMPARE(namesInUse(table), namesAfter);
     QVERIFY(table.slot(4).isFree());
 
-    // Only the name changes.
+    // Only the name changes, and a renamed key's salt: its fields are enciphered afresh.
     for (int s = 1; s <= 3; ++s) {
         KeyRecord expected = before.slot(s);
         expected.name = namesAfter.at(s - 1);
+        const bool renamed = result == KeyTable::RenameResult::Renamed && before.slot(s).name == oldName;
+        QCOMPARE(table.slot(s).salt != expected.salt, renamed);
+        QCOMPARE(table.slot(s).salt.size(), saltSize);
+        expected.salt = table.slot(s).salt;
         QCOMPARE(table.slot(s), expected);
     }
     QCOMPARE(namesMustBeUniqueMessage(), QStringLiteral("Names must be unique"));
