@@ -8,7 +8,7 @@ namespace tessary::cli {
 
 int generateCommand(const Invocation& invocation, Console& console)
 {
-    int length = 16;
+    qsizetype length = generatedPasswordLength;
     if (!invocation.arguments.isEmpty()) {
         bool ok = false;
         length = invocation.arguments.at(0).toInt(&ok);
@@ -16,9 +16,7 @@ int generateCommand(const Invocation& invocation, Console& console)
             return usageFailure(console,
                                 QStringLiteral("LENGTH must be a whole number from 1 to %1.").arg(keyRingFieldLimit));
     }
-    QByteArray password(length, '\0');
-    for (char& c : password)
-        c = randomCharacter();
+    QByteArray password = randomPassword(length);
     password.append('\n');
     console.writeOut(password);
     wipe(password);

@@ -20,6 +20,14 @@ char randomCharacter()
     return randomCharacterAt(QRandomGenerator::system()->generateDouble());
 }
 
+QByteArray randomPassword(qsizetype length)
+{
+    QByteArray password(length, '\0');
+    for (char& c : password)
+        c = randomCharacter();
+    return password;
+}
+
 QByteArray makeSalt()
 {
     // Taking the bytes from the system's source, rather than a generator reseeded from the clock, keeps two keys

@@ -16,6 +16,10 @@ char randomCharacterAt(double r);
 // within one clock tick differ as much as any others.
 char randomCharacter();
 
+// A password of `length` random letters and digits: what tessary-cli generate prints and Generate fills in.
+inline constexpr qsizetype generatedPasswordLength = 16;
+QByteArray randomPassword(qsizetype length = generatedPasswordLength);
+
 // A fresh 16-byte key salt: 16 random bytes, then 5 to 14 rounds of MD2 over them.
 QByteArray makeSalt();
 

@@ -21,7 +21,7 @@ using namespace tessary;
 
 namespace {
 
-enum class Writer { Save, Export, DamagedSave, CreateUser, CreateKeyRing };
+enum class Writer { Save, Export, DamagedSave, CreateUser, CreateKeyRing, MasterPassword, KeyPassword };
 
 QMap<QString, QByteArray> snapshot(const QString& directory)
 {
@@ -64,6 +64,14 @@ bool runWriter(Writer writer, Session& session, const QString& directory, QStrin
     }
     case Writer::CreateKeyRing:
         return createKeyRing(QDir(directory).filePath(QStringLiteral("bob.keyRing")), "pw", &error);
+    case Writer::MasterPassword: {
+        const Session::PasswordChange change = session.changeMasterPassword(QStringLiteral("pw"),
+                                                                            QStringLiteral("a new one"));
+        error = change.message;
+        return change.status == Session::PasswordChange::Status::Changed;
+    }
+    case Writer::KeyPassword:
+        return session.changeKeyPassword(1, "a new key password", &error);
     }
     return false;
 }
@@ -119,6 +127,8 @@ private slots:
             {"backup of a damaged ring", Writer::DamagedSave},
             {"new user", Writer::CreateUser},
             {"new key ring", Writer::CreateKeyRing},
+            {"new master password", Writer::MasterPassword},
+            {"new key password", Writer::KeyPassword},
         };
         for (const auto& w : writers) {
             QTest::addRow("%s, full tmpfs", w.name) << w.writer << true;
@@ -160,6 +170,9 @@ private slots:
         QVERIFY2(!written, "a write that cannot reach the disk was reported as done");
         QVERIFY2(error.contains(QString::fromLocal8Bit(std::strerror(expected))), qPrintable(error));
         QCOMPARE(snapshot(directory), before);
+        // What the session holds still matches the file it could not replace.
+        QCOMPARE(session.secret().password, QByteArray("pw"));
+        QCOMPARE(session.keyTable().slot(1).password, QByteArray("secret"));
 
         // With room again the same writer goes through, so the full disk was what stopped it.
         if (onTmpfs)

@@ -125,6 +125,7 @@ void KeyBrowser::buildMenus()
     addItem(file, "menuImportKeyring", QStringLiteral("&Import Keyring"))->setEnabled(false);
     addItem(file, "menuExportKeyring", QStringLiteral("&Export Keyring"), QKeySequence(Qt::CTRL | Qt::Key_E))
         ->setEnabled(false);
+    addItem(file, "menuChangeMasterPassword", QStringLiteral("Change &Master Password..."));
     addSeparator(file, "menuFileSeperator");
     connect(addItem(file, "menuExit", QStringLiteral("E&xit")), &QAction::triggered, this, &KeyBrowser::exitChosen);
 
@@ -169,6 +170,7 @@ void KeyBrowser::buildMenus()
     addSeparator(key, "menuKeySeperatorA");
     addItem(key, "menuRenameKey", QStringLiteral("&Rename Key"), QKeySequence(Qt::Key_F2));
     addItem(key, "menuKeyProperties", QStringLiteral("Key &Properties"), QKeySequence(Qt::Key_F4));
+    addItem(key, "menuChangePassword", QStringLiteral("Change Pass&word..."));
 
     QMenu* help = addMenu(nullptr, "menuHelp", QStringLiteral("&Help"));
     addItem(help, "menuWebUpdate", QStringLiteral("&Web Update"))->setEnabled(false);

@@ -40,6 +40,7 @@ public:
     // The commands on keys and on the key ring.
     void CopyPasswordToClipboard();
     void KeyPropertiesDialog();
+    void changePassword();
     void newKeyEntry();
     void Toolbar1_ButtonClick(int index);
     void deleteKey(bool saveAtOnce);
@@ -60,8 +61,10 @@ public:
 signals:
     // "E&xit" or the close box: the program ends.
     void exitChosen();
-    // Key Properties for the key of this name (the selected row's).
+    // Key Properties, or Change Password, for the key of this name (the selected row's).
     void keyPropertiesRequested(const QString& keyName);
+    void changePasswordRequested(const QString& keyName);
+    void changeMasterPasswordRequested();
     void newKeyRequested();
     // The Help menu's windows. "&Web Update" stays disabled; code may still ask for the window.
     void aboutRequested();

@@ -31,6 +31,8 @@ void KeyBrowser::connectCommands()
     on("menuRenameKey", [this] { startRename(); });
     on("menuKeyProperties", [this] { KeyPropertiesDialog(); });
     on("popUpKeyProps", [this] { KeyPropertiesDialog(); });
+    on("menuChangePassword", [this] { changePassword(); });
+    on("menuChangeMasterPassword", [this] { emit changeMasterPasswordRequested(); });
     on("menuNewKey", [this] { newKeyEntry(); });
     on("menuDocumentation", [this] { showDocumentation(); });
     on("menuAbout", [this] { emit aboutRequested(); });
@@ -83,6 +85,13 @@ void KeyBrowser::KeyPropertiesDialog()
     if (row < 0)
         return;
     emit keyPropertiesRequested(m_model.index(row, KeyTableModel::KeyColumn).data().toString());
+}
+
+void KeyBrowser::changePassword()
+{
+    const int row = m_keyView->selectedRow();
+    if (row >= 0)
+        emit changePasswordRequested(m_model.index(row, KeyTableModel::KeyColumn).data().toString());
 }
 
 void KeyBrowser::newKeyEntry()

@@ -136,6 +136,8 @@ void Program::completeLogin()
         connect(m_keyBrowser, &KeyBrowser::newKeyRequested, this, &Program::showNewKey);
         connect(m_keyBrowser, &KeyBrowser::aboutRequested, this, &Program::showAbout);
         connect(m_keyBrowser, &KeyBrowser::webUpdateRequested, this, &Program::showWebUpdate);
+        connect(m_keyBrowser, &KeyBrowser::changePasswordRequested, this, &Program::showChangePassword);
+        connect(m_keyBrowser, &KeyBrowser::changeMasterPasswordRequested, this, &Program::showChangeMasterPassword);
     }
     QCoreApplication::processEvents();
     if (m_ended || !m_keyBrowser)

@@ -12,6 +12,8 @@ class QWidget;
 
 namespace tessary {
 
+class ChangeMasterPassword;
+class ChangePassword;
 class FrmAbout;
 class KeyBrowser;
 class KeyTableModel;
@@ -62,6 +64,9 @@ public:
     NewKey* showNewKey();
     FrmAbout* showAbout();
     WebUpdate* showWebUpdate();
+    // Over Key Properties when that is open, else over the key browser.
+    ChangePassword* showChangePassword(const QString& keyName);
+    ChangeMasterPassword* showChangeMasterPassword();
 
     TessaryTray* tray() const;
     LoginForm* loginForm() const;
@@ -69,6 +74,8 @@ public:
     KeyBrowser* keyBrowser() const;
     ModifyKey* modifyKey() const;
     NewKey* newKey() const;
+    ChangePassword* changePassword() const;
+    ChangeMasterPassword* changeMasterPassword() const;
 
 signals:
     // Each window shutdownProgram unloads, by its design name, in order.
@@ -93,6 +100,8 @@ private:
     QPointer<NewKey> m_newKey;
     QPointer<FrmAbout> m_about;
     QPointer<WebUpdate> m_webUpdate;
+    QPointer<ChangePassword> m_changePassword;
+    QPointer<ChangeMasterPassword> m_changeMasterPassword;
 };
 
 } // namespace tessary

@@ -1,9 +1,12 @@
 // The windows the key browser asks for: each is modal over it and owned by it, so it goes with the key browser.
 #include "ui/flow/program.h"
 
+#include "storage/codepage.h"
 #include "ui/about/frm_about.h"
 #include "ui/browser/key_browser.h"
+#include "ui/key_properties/change_password.h"
 #include "ui/key_properties/modify_key.h"
+#include "ui/master_password/change_master_password.h"
 #include "ui/update/web_update.h"
 #include "ui/widgets/key_table_model.h"
 #include "ui/wizard/new_key.h"
@@ -17,6 +20,10 @@ ModifyKey* Program::showKeyProperties(const QString& keyName)
     if (!m_modifyKey) {
         m_modifyKey = new ModifyKey(m_session.keyTable(), *m_model, m_keyBrowser);
         m_modifyKey->setAttribute(Qt::WA_DeleteOnClose);
+        // The key list's selection is the shown key, so the list's own command copies the right password.
+        connect(m_modifyKey, &ModifyKey::copyPasswordRequested, m_keyBrowser,
+                &KeyBrowser::CopyPasswordToClipboard);
+        connect(m_modifyKey, &ModifyKey::changePasswordRequested, this, &Program::showChangePassword);
     }
     m_modifyKey->ResetDisplay(keyName);
     m_modifyKey->show();
@@ -59,6 +66,50 @@ WebUpdate* Program::showWebUpdate()
     m_webUpdate->show();
     m_webUpdate->raise();
     return m_webUpdate;
+}
+
+ChangePassword* Program::showChangePassword(const QString& keyName)
+{
+    if (!m_keyBrowser || m_changePassword)
+        return m_changePassword;
+    const int slot = fitsCodePage(keyName) ? m_session.keyTable().findKey(toCodePage(keyName)) : KeyTable::notFound;
+    if (slot == KeyTable::notFound || slot > m_session.keyTable().keyCount())
+        return nullptr;
+    QWidget* owner = m_modifyKey && m_modifyKey->isVisible() ? static_cast<QWidget*>(m_modifyKey) : m_keyBrowser;
+    m_changePassword = new ChangePassword(m_session, *m_model, slot, owner);
+    m_changePassword->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_changePassword, &ChangePassword::passwordChanged, this, [this] {
+        if (m_keyBrowser)
+            m_keyBrowser->setStatusText(passwordChangedText());
+        if (m_modifyKey)
+            m_modifyKey->keyPasswordChanged();
+    });
+    m_changePassword->show();
+    return m_changePassword;
+}
+
+ChangePassword* Program::changePassword() const
+{
+    return m_changePassword;
+}
+
+ChangeMasterPassword* Program::changeMasterPassword() const
+{
+    return m_changeMasterPassword;
+}
+
+ChangeMasterPassword* Program::showChangeMasterPassword()
+{
+    if (!m_keyBrowser || m_changeMasterPassword)
+        return m_changeMasterPassword;
+    m_changeMasterPassword = new ChangeMasterPassword(m_session, m_keyBrowser);
+    m_changeMasterPassword->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_changeMasterPassword, &ChangeMasterPassword::masterPasswordChanged, this, [this] {
+        if (m_keyBrowser)
+            m_keyBrowser->setStatusText(masterPasswordChangedText());
+    });
+    m_changeMasterPassword->show();
+    return m_changeMasterPassword;
 }
 
 } // namespace tessary

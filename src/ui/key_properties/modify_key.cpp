@@ -60,6 +60,8 @@ ModifyKey::ModifyKey(KeyTable& table, KeyTableModel& model, QWidget* owner)
     m_keyDescription->setObjectName(QStringLiteral("keyDescription"));
     m_keyDescription->setFont(QFont(QStringLiteral("Courier New")));
     m_keyDescription->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Tab moves on, as in every other field; a tab character has no place in the notes.
+    m_keyDescription->setTabChangesFocus(true);
     m_notesLimit = new NotesLimit(m_keyDescription, maximumNotesLength);
     m_keyUrl->setObjectName(QStringLiteral("keyURL"));
     m_keyUsername->setObjectName(QStringLiteral("keyUsername"));
@@ -97,12 +99,16 @@ ModifyKey::ModifyKey(KeyTable& table, KeyTableModel& model, QWidget* owner)
     fields->addWidget(m_keyDescription, 8, 0);
 
     auto* passwordButtons = new QHBoxLayout;
-    auto* copyButton = new QPushButton(QStringLiteral("&Copy Password"), this);
+    // Letters of their own: Alt+C is Cancel's.
+    auto* copyButton = new QPushButton(QStringLiteral("Co&py Password"), this);
     copyButton->setObjectName(QStringLiteral("Command1"));
     copyButton->setAutoDefault(false);
-    auto* changeButton = new QPushButton(QStringLiteral("&Change Password"), this);
+    connect(copyButton, &QPushButton::clicked, this, &ModifyKey::copyPasswordRequested);
+    auto* changeButton = new QPushButton(QStringLiteral("Change Pass&word"), this);
     changeButton->setObjectName(QStringLiteral("Command3"));
     changeButton->setAutoDefault(false);
+    connect(changeButton, &QPushButton::clicked, this,
+            [this] { emit changePasswordRequested(m_keyName->text()); });
     passwordButtons->addWidget(copyButton);
     passwordButtons->addWidget(changeButton);
     passwordButtons->addStretch();
@@ -142,30 +148,53 @@ bool ModifyKey::ResetDisplay(const QString& selectedName)
     m_shownDescription = m_keyDescription->toPlainText();
     m_keyUsername->setText(fromCodePage(record.userName));
     m_keyUrl->setText(fromCodePage(record.url));
-    const QString password = fromCodePage(record.password);
-    m_keyPassword->setText(password);
-    // The panel shows what Copy Password would copy, not the NUL and padding stored after it.
-    m_picture1->setText(fromCodePage(usablePassword(record)));
-    Label5_MouseUp();
+    showPassword(record);
     m_keyUrl->setFocus();
     return true;
 }
 
-void ModifyKey::cmdNav_Click(int /*index: all three store*/)
+void ModifyKey::cmdNav_Click(int index)
+{
+    if (index == Cancel) {
+        hide();
+        return;
+    }
+    if (store() && index == Ok)
+        hide();
+}
+
+bool ModifyKey::store()
 {
     // A field the key ring cannot hold would be stored with question marks: refuse them all and keep the window.
     if (!storableOrRefused(m_keyUrl, QStringLiteral("URL"), m_keyUrl->text(), false) ||
         !storableOrRefused(m_keyUsername, QStringLiteral("user name"), m_keyUsername->text(), false) ||
         !storableOrRefused(m_keyDescription, QStringLiteral("description"), m_keyDescription->toPlainText(), false))
-        return;
-    if (m_keySlot > 0 && m_keySlot <= m_table.keyCount()) {
-        KeyRecord& record = m_table.slot(m_keySlot);
-        record.url = toCodePage(m_keyUrl->text());
-        record.userName = toCodePage(m_keyUsername->text());
-        record.description = toCodePage(storedDescription());
+        return false;
+    KeyChange change;
+    change.url = toCodePage(m_keyUrl->text());
+    change.userName = toCodePage(m_keyUsername->text());
+    change.description = toCodePage(storedDescription());
+    if (m_table.changeKey(m_keySlot, change)) {
         m_model.keyChanged(m_keySlot);
+        // What is stored now is what the box shows.
+        m_storedDescription = fromCodePage(*change.description);
+        m_shownDescription = m_keyDescription->toPlainText();
     }
-    hide();
+    return true;
+}
+
+void ModifyKey::keyPasswordChanged()
+{
+    if (m_keySlot > 0 && m_keySlot <= m_table.keyCount())
+        showPassword(m_table.slot(m_keySlot));
+}
+
+void ModifyKey::showPassword(const KeyRecord& record)
+{
+    m_keyPassword->setText(fromCodePage(record.password));
+    // The panel shows what Copy Password would copy, not the NUL and padding stored after it.
+    m_picture1->setText(fromCodePage(usablePassword(record)));
+    Label5_MouseUp();
 }
 
 // The label goes under the panel rather than out of sight: a hidden widget would lose the mouse, and the
@@ -184,7 +213,7 @@ void ModifyKey::Label5_MouseUp()
 
 void ModifyKey::keyPressEvent(QKeyEvent* event)
 {
-    // Esc is the Cancel button's, which stores like the other two; only the frame's close box discards.
+    // Esc is the Cancel button's: nothing is stored, even an edit the key ring could not hold.
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         m_cancelButton->click();
         return;

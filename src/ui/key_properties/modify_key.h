@@ -11,26 +11,44 @@ namespace tessary {
 
 class KeyTableModel;
 class KeyTable;
+struct KeyRecord;
 class NotesLimit;
 
 // The key properties window: shows the selected key, lets its user name, URL and description be changed, and
-// shows the password only while a mouse button is held on "Press to see password".
+// shows the password only while a mouse button is held on "Press to see password". OK stores and closes, Apply
+// stores and stays, Cancel and Esc close without storing. Copying and changing the password are asked for through
+// its signals.
 class ModifyKey : public QDialog
 {
     Q_OBJECT
 public:
+    enum Button
+    {
+        Cancel = 0,
+        Apply = 1,
+        Ok = 6,
+    };
+
     ModifyKey(KeyTable& table, KeyTableModel& model, QWidget* owner);
 
     // Fills the window from the key named `selectedName` (the key list's selected row). False, after its
     // message, when no key has that name; the window then keeps what it showed and stores nothing.
     bool ResetDisplay(const QString& selectedName);
-    // "&OK", "&Apply" and "&Cancel" alike: store, then hide.
+    // "&OK" (6) stores and hides, "&Apply" (1) stores, "&Cancel" (0) hides.
     void cmdNav_Click(int index);
+    // The key's password changed elsewhere: the box and the panel show the new one.
+    void keyPasswordChanged();
     void Label5_MouseDown();
     void Label5_MouseUp();
 
     int keySlot() const { return m_keySlot; }
     bool passwordRevealed() const { return m_revealed; }
+
+signals:
+    // "Co&py Password": the shown key's password to the clipboard, as Copy Password in the key list does.
+    void copyPasswordRequested();
+    // "Change Pass&word" for the key of this name.
+    void changePasswordRequested(const QString& keyName);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -39,6 +57,9 @@ protected:
 private:
     void layOutPasswordPanel();
     QString storedDescription() const;
+    // False, after its message, when a field holds text the key ring cannot store.
+    bool store();
+    void showPassword(const KeyRecord& record);
 
     KeyTable& m_table;
     KeyTableModel& m_model;

@@ -225,12 +225,14 @@ private slots:
                 items << item->objectName();
             return items.join(QLatin1Char(' '));
         };
-        QCOMPARE(names("menuFile"), QStringLiteral("menuImportKeyring menuExportKeyring menuFileSeperator menuExit"));
+        QCOMPARE(names("menuFile"), QStringLiteral("menuImportKeyring menuExportKeyring menuChangeMasterPassword "
+                                                   "menuFileSeperator menuExit"));
         QCOMPARE(names("ViewMenu"), QStringLiteral("ViewToolbar ViewStatusbar ViewSep LargeIconView SmallIconView "
                                                    "ListView ReportView ViewSep2 Sortby lineUpIcons ViewSep3 "
                                                    "menuRefreshDisplay viewOptions"));
         QCOMPARE(names("menuKey"), QStringLiteral("copyPassword menuKeySeperatorC menuNewKey menuDeleteKey "
-                                                  "menuKeySeperatorA menuRenameKey menuKeyProperties"));
+                                                  "menuKeySeperatorA menuRenameKey menuKeyProperties "
+                                                  "menuChangePassword"));
         QCOMPARE(names("menuHelp"), QStringLiteral("menuWebUpdate menuDocumentation menuHelpSeperator menuAbout"));
         QCOMPARE(names("popUp"), QStringLiteral("popupCopyPassword sepa popUpKeyProps"));
         QCOMPARE(names("Sortby"), QStringLiteral("SortbyName SortbyDate SortbyDescription"));

@@ -1,0 +1,149 @@
+#include "ui/key_properties/change_password.h"
+
+#include "analysis/strength_meter.h"
+#include "app/session.h"
+#include "crypto/random.h"
+#include "crypto/wipe.h"
+#include "storage/codepage.h"
+#include "storage/key_fields.h"
+#include "ui/widgets/key_table_model.h"
+#include "ui/widgets/message_box.h"
+#include "ui/widgets/meter_bar.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace tessary {
+
+namespace {
+
+QLineEdit* passwordField(const char* name, QWidget* parent)
+{
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(QLatin1String(name));
+    field->setEchoMode(QLineEdit::Password);
+    field->setMaxLength(static_cast<int>(passwordBufferSize));
+    return field;
+}
+
+} // namespace
+
+ChangePassword::ChangePassword(Session& session, KeyTableModel& model, int keySlot, QWidget* owner)
+    : QDialog(owner), m_session(session), m_model(model), m_keySlot(keySlot),
+      m_newPassword(passwordField("newPassword", this)), m_confirm(passwordField("confirmPassword", this)),
+      m_score(new MeterBar(this)), m_show(new QCheckBox(QStringLiteral("S&how"), this)),
+      m_buttons(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this))
+{
+    setObjectName(QStringLiteral("changePassword"));
+    setWindowTitle(QStringLiteral("Change Password"));
+    // Modal to the whole program, as Key Properties: a login meanwhile would swap the table the slot points into.
+    setWindowModality(Qt::ApplicationModal);
+
+    const QString keyName = fromCodePage(m_session.keyTable().slot(keySlot).name);
+    auto* heading = new QLabel(QStringLiteral("A new password for the key \"%1\".").arg(keyName), this);
+    heading->setTextFormat(Qt::PlainText);
+    heading->setWordWrap(true);
+    m_score->setObjectName(QStringLiteral("totalScore"));
+    m_show->setObjectName(QStringLiteral("showPassword"));
+    auto* generateButton = new QPushButton(QStringLiteral("&Generate"), this);
+    generateButton->setObjectName(QStringLiteral("generatePassword"));
+    generateButton->setAutoDefault(false);
+    m_buttons->setObjectName(QStringLiteral("buttons"));
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("&New password:"), m_newPassword);
+    form->addRow(QStringLiteral("C&onfirm:"), m_confirm);
+    form->addRow(scoreCaption(), m_score);
+    auto* options = new QHBoxLayout;
+    options->addWidget(generateButton);
+    options->addWidget(m_show);
+    options->addStretch();
+    form->addRow(options);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(heading);
+    layout->addLayout(form);
+    layout->addWidget(m_buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(m_newPassword, &QLineEdit::textChanged, this, &ChangePassword::passwordEdited);
+    connect(m_confirm, &QLineEdit::textChanged, this, &ChangePassword::passwordEdited);
+    connect(m_show, &QCheckBox::toggled, this, [this](bool shown) {
+        for (QLineEdit* field : {m_newPassword, m_confirm})
+            field->setEchoMode(shown ? QLineEdit::Normal : QLineEdit::Password);
+    });
+    connect(generateButton, &QPushButton::clicked, this, &ChangePassword::generate);
+    connect(m_buttons, &QDialogButtonBox::accepted, this, &ChangePassword::accept);
+    connect(m_buttons, &QDialogButtonBox::rejected, this, &ChangePassword::reject);
+    passwordEdited();
+    m_newPassword->setFocus();
+}
+
+ChangePassword::~ChangePassword()
+{
+    wipeFields();
+}
+
+void ChangePassword::passwordEdited()
+{
+    const QString typed = m_newPassword->text();
+    QByteArray bytes = toCodePage(typed);
+    std::int16_t total = meterScores(bytes).total;
+    m_score->DrawBar(total);
+    wipe(bytes);
+    m_buttons->button(QDialogButtonBox::Ok)->setEnabled(acceptableKeyPassword(typed) && m_confirm->text() == typed);
+}
+
+void ChangePassword::generate()
+{
+    QByteArray password = randomPassword();
+    m_newPassword->setText(QString::fromLatin1(password));
+    m_confirm->setText(QString::fromLatin1(password));
+    wipe(password);
+}
+
+void ChangePassword::accept()
+{
+    const QString typed = m_newPassword->text();
+    if (!acceptableKeyPassword(typed) || m_confirm->text() != typed)
+        return;
+    QByteArray password = toCodePage(typed);
+    QString error;
+    const bool stored = m_session.changeKeyPassword(m_keySlot, password, &error);
+    wipe(password);
+    if (!stored) {
+        MessageBox::show(this, error + QStringLiteral("\n\rThe password was not changed."), MessageBox::programTitle(),
+                         MessageBox::Icon::Critical);
+        return;
+    }
+    m_model.keyChanged(m_keySlot);
+    wipeFields();
+    emit passwordChanged(m_keySlot);
+    QDialog::accept();
+}
+
+void ChangePassword::wipeFields()
+{
+    // The fields' own buffers are Qt's; overwriting them before clearing is the most the window can do.
+    for (QLineEdit* field : {m_newPassword, m_confirm}) {
+        field->setText(QString(field->text().size(), QLatin1Char('x')));
+        field->clear();
+    }
+}
+
+bool acceptableKeyPassword(const QString& typed)
+{
+    return !typed.isEmpty() && fitsCodePage(typed) && toCodePage(typed).size() <= passwordBufferSize;
+}
+
+QString passwordChangedText()
+{
+    return QStringLiteral("Password changed");
+}
+
+} // namespace tessary

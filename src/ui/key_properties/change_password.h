@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QDialog>
+
+class QCheckBox;
+class QDialogButtonBox;
+class QLineEdit;
+
+namespace tessary {
+
+class KeyTableModel;
+class MeterBar;
+class Session;
+
+// A new password for one key: typed twice (or generated), scored by the strength meter as it is typed, and on OK
+// stored under a fresh salt and saved at once. Cancel and Esc store nothing.
+class ChangePassword : public QDialog
+{
+    Q_OBJECT
+public:
+    ChangePassword(Session& session, KeyTableModel& model, int keySlot, QWidget* owner);
+    ~ChangePassword() override;
+
+    int keySlot() const { return m_keySlot; }
+
+    void accept() override;
+    void generate();
+
+signals:
+    // Stored and saved.
+    void passwordChanged(int keySlot);
+
+private:
+    void passwordEdited();
+    void wipeFields();
+
+    Session& m_session;
+    KeyTableModel& m_model;
+    int m_keySlot;
+
+    QLineEdit* m_newPassword;
+    QLineEdit* m_confirm;
+    MeterBar* m_score;
+    QCheckBox* m_show;
+    QDialogButtonBox* m_buttons;
+};
+
+// True when `typed` can be a key's password: 1 to 128 characters, each of the key ring's code page.
+bool acceptableKeyPassword(const QString& typed);
+
+// "Password changed", the key browser's status after a change.
+QString passwordChangedText();
+
+} // namespace tessary

@@ -1,0 +1,104 @@
+#include "ui/master_password/change_master_password.h"
+
+#include "app/session.h"
+#include "ui/widgets/message_box.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+namespace tessary {
+
+namespace {
+
+QLineEdit* passwordField(const char* name, QWidget* parent)
+{
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(QLatin1String(name));
+    field->setEchoMode(QLineEdit::Password);
+    return field;
+}
+
+} // namespace
+
+ChangeMasterPassword::ChangeMasterPassword(Session& session, QWidget* owner)
+    : QDialog(owner), m_session(session), m_current(passwordField("currentPassword", this)),
+      m_new(passwordField("newPassword", this)), m_confirm(passwordField("confirmPassword", this))
+{
+    setObjectName(QStringLiteral("changeMasterPassword"));
+    setWindowTitle(QStringLiteral("Change Master Password"));
+    // Modal to the whole program: a login from the tray meanwhile would change whose key ring this is.
+    setWindowModality(Qt::ApplicationModal);
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("&Current password:"), m_current);
+    form->addRow(QStringLiteral("&New password:"), m_new);
+    form->addRow(QStringLiteral("C&onfirm:"), m_confirm);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->setObjectName(QStringLiteral("buttons"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &ChangeMasterPassword::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &ChangeMasterPassword::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    m_current->setFocus();
+}
+
+ChangeMasterPassword::~ChangeMasterPassword()
+{
+    wipeFields();
+}
+
+void ChangeMasterPassword::accept()
+{
+    if (m_new->text() != m_confirm->text()) {
+        refuse(newPasswordsDifferMessage(), m_confirm);
+        return;
+    }
+    const Session::PasswordChange change = m_session.changeMasterPassword(m_current->text(), m_new->text());
+    switch (change.status) {
+    case Session::PasswordChange::Status::Changed:
+        wipeFields();
+        emit masterPasswordChanged();
+        QDialog::accept();
+        return;
+    case Session::PasswordChange::Status::IncorrectPassword:
+        m_current->clear();
+        refuse(change.message, m_current, MessageBox::programTitle());
+        return;
+    case Session::PasswordChange::Status::Refused:
+        // A refusal of the new password, or a save that failed: the old password is still the one in force.
+        refuse(change.message + QStringLiteral("\n\rThe master password was not changed."), m_new);
+        return;
+    }
+}
+
+void ChangeMasterPassword::refuse(const QString& message, QLineEdit* field, const QString& title)
+{
+    MessageBox::show(this, message, title, MessageBox::Icon::Critical);
+    field->setFocus();
+    field->selectAll();
+}
+
+void ChangeMasterPassword::wipeFields()
+{
+    for (QLineEdit* field : {m_current, m_new, m_confirm}) {
+        field->setText(QString(field->text().size(), QLatin1Char('x')));
+        field->clear();
+    }
+}
+
+QString newPasswordsDifferMessage()
+{
+    return QStringLiteral("The new password and its confirmation differ.");
+}
+
+QString masterPasswordChangedText()
+{
+    return QStringLiteral("Master password changed");
+}
+
+} // namespace tessary
