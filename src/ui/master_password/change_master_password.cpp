@@ -17,6 +17,7 @@ QLineEdit* passwordField(const char* name, QWidget* parent)
     auto* field = new QLineEdit(parent);
     field->setObjectName(QLatin1String(name));
     field->setEchoMode(QLineEdit::Password);
+    field->setMinimumWidth(field->fontMetrics().averageCharWidth() * 28);
     return field;
 }
 
