@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    nettle-dev
+    nettle-dev libzxcvbn-dev
     libbenchmark-dev
     clang libclang-rt-dev
     hyperfine

@@ -35,6 +35,7 @@ int rmCommand(const Invocation&, Console&);
 int passwdCommand(const Invocation&, Console&);
 int exportCommand(const Invocation&, Console&);
 int checkCommand(const Invocation&, Console&);
+int auditCommand(const Invocation&, Console&);
 int estimateCommand(const Invocation&, Console&);
 int generateCommand(const Invocation&, Console&);
 // In the update check module, which updateCheckByModule loads and runs.

@@ -61,6 +61,7 @@ private slots:
     void damagedKeyRing();
     void foreignFileNeedsNoPassword();
     void users();
+    void audit();
     void directories();
 
 private:
@@ -533,6 +534,53 @@ void TestCliKeys::directories()
     run = runCli({QStringLiteral("--dir"), path(QStringLiteral("missing")), QStringLiteral("users")});
     QCOMPARE(run.exitCode, 1);
     QCOMPARE(run.err, line(QStringLiteral("There is no directory ") + path(QStringLiteral("missing")) + u'.'));
+}
+
+void TestCliKeys::audit()
+{
+    const QByteArray strong = "Zp3$kW9!qLm2#vXt7&Hb";
+    const QByteArray shared = "Vq8#mT2!xLp9$wRz4&Nc";
+    QCOMPARE(cli({QStringLiteral("create-user"), QStringLiteral("Ann")}, "pw\n").exitCode, 0);
+    CliRun run = cli({QStringLiteral("audit"), QStringLiteral("Ann")}, "pw\n");
+    QCOMPARE(run.out, line(QStringLiteral("0 of 0 keys need attention.")));
+    const std::pair<const char*, QByteArray> keys[] = {
+        {"Strong", strong}, {"Weak", "password"}, {"Twin1", shared}, {"Twin2", shared}};
+    for (const auto& [name, password] : keys)
+        QCOMPARE(cli({QStringLiteral("add"), QStringLiteral("Ann"), QLatin1String(name)}, "pw\n" + password + '\n').exitCode,
+                 0);
+
+    run = cli({QStringLiteral("audit"), QStringLiteral("Ann")}, "pw\n");
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out, line(QStringLiteral("Weak\tweak")) + line(QStringLiteral("Twin1\treused")) +
+                          line(QStringLiteral("Twin2\treused")) + line(QStringLiteral("3 of 4 keys need attention.")));
+
+    // A breach list named relative to --dir; the JSON then gives every key its count.
+    QFile list(path(QStringLiteral("breaches.txt")));
+    QVERIFY(list.open(QIODevice::WriteOnly));
+    list.write("5BAA61E4C9B93F3F0682250B6CF8331B7EE68FD8:3861493\r\n");
+    list.close();
+    run = cli({QStringLiteral("audit"), QStringLiteral("Ann"), QStringLiteral("--json"), QStringLiteral("--breached"),
+               QStringLiteral("breaches.txt")},
+              "pw\n");
+    QCOMPARE(run.exitCode, 0);
+    const QJsonArray report = QJsonDocument::fromJson(run.out).array();
+    QCOMPARE(report.size(), 4);
+    QCOMPARE(report[1].toObject().value(QStringLiteral("reasons")).toArray(),
+             (QJsonArray{QStringLiteral("weak"), QStringLiteral("breached")}));
+    QCOMPARE(report[1].toObject().value(QStringLiteral("breachCount")).toInteger(), 3861493);
+    QCOMPARE(report[0].toObject().value(QStringLiteral("breachCount")).toInteger(), 0);
+    QCOMPARE(report[2].toObject().value(QStringLiteral("reusedWith")).toArray(), QJsonArray{QStringLiteral("Twin2")});
+    QVERIFY(report[0].toObject().value(QStringLiteral("reasons")).toArray().isEmpty());
+    for (const auto& [name, password] : keys)
+        QVERIFY(!run.out.contains(password));
+
+    run = cli({QStringLiteral("audit"), QStringLiteral("Ann"), QStringLiteral("--breached"), QStringLiteral("nowhere.txt")},
+              "pw\n");
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains("nowhere.txt"), run.err.constData());
+    run = cli({QStringLiteral("audit"), QStringLiteral("Ann")}, "PW\n");
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.err, line(QStringLiteral("Incorrect Password!")));
 }
 
 QTEST_GUILESS_MAIN(TestCliKeys)

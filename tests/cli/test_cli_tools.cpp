@@ -112,6 +112,12 @@ void TestCliTools::usageErrors_data()
                                             << QStringLiteral("LENGTH must be a whole number from 1 to 65535.");
     QTest::newRow("generate 0") << QStringList{QStringLiteral("generate"), QStringLiteral("0")}
                                 << QStringLiteral("LENGTH must be a whole number from 1 to 65535.");
+    for (const char* years : {"-1", "1.5", "ten"}) {
+        QTest::addRow("audit --older-than %s", years)
+            << QStringList{QStringLiteral("audit"), QStringLiteral("Ann"), QStringLiteral("--older-than"),
+                           QLatin1String(years)}
+            << QStringLiteral("--older-than takes a whole number of years, 0 or more.");
+    }
     QTest::newRow("estimate, 0 loops") << QStringList{QStringLiteral("estimate"), QStringLiteral("--loops=0")}
                                        << QStringLiteral("--loops needs a number of at least 1.");
 }
