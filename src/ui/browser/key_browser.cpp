@@ -3,6 +3,7 @@
 #include "app/session.h"
 #include "storage/key_table.h"
 #include "storage/ole_date.h"
+#include "ui/browser/key_filter_model.h"
 #include "ui/browser/key_view_layout.h"
 #include "ui/browser/password_clipboard.h"
 #include "ui/widgets/icons.h"
@@ -36,17 +37,19 @@ constexpr int columnTwips[] = {1860, 1860, 1440, 1440};
 } // namespace
 
 KeyBrowser::KeyBrowser(Session& session, KeyTableModel& model)
-    : m_session(session), m_model(model),
-      m_central(new QWidget(this)), m_keyView(new KeyView(m_central)), m_clipboard(new PasswordClipboard(this))
+    : m_session(session), m_model(model), m_filter(new KeyFilterModel(this)), m_central(new QWidget(this)),
+      m_keyView(new KeyView(m_central)), m_clipboard(new PasswordClipboard(this))
 {
     setObjectName(QStringLiteral("keyBrowser"));
     setWindowTitle(QStringLiteral("Tessary"));
     setWindowIcon(programIcon());
     setCentralWidget(m_central);
-    m_keyView->setModel(&m_model);
+    m_filter->setSourceModel(&m_model);
+    m_keyView->setModel(m_filter);
 
     buildMenus();
     buildToolbar();
+    buildFindBar();
 
     statusBar()->setObjectName(QStringLiteral("StatusBar2"));
     statusBar()->setSizeGripEnabled(true);
@@ -158,6 +161,11 @@ void KeyBrowser::buildMenus()
     addItem(arrange, "SortbyDescription", QStringLiteral("&Key Description"));
     addItem(view, "lineUpIcons", QStringLiteral("&Line Up Icons"));
     addSeparator(view, "ViewSep3");
+    connect(addItem(view, "menuFind", QStringLiteral("&Find..."), QKeySequence(Qt::CTRL | Qt::Key_F)),
+            &QAction::triggered, this, &KeyBrowser::startFind);
+    connect(addItem(view, "menuKeyHealth", QStringLiteral("Key &Health...")), &QAction::triggered, this,
+            &KeyBrowser::keyHealthRequested);
+    addSeparator(view, "ViewSep4");
     connect(addItem(view, "menuRefreshDisplay", QStringLiteral("&Refresh")), &QAction::triggered, this,
             &KeyBrowser::menuRefreshDisplay_Click);
     addItem(view, "viewOptions", QStringLiteral("&Options..."))->setEnabled(false);
@@ -268,7 +276,8 @@ void KeyBrowser::Form_Resize()
     // area between the toolbar and the status bar exactly.
     const QSize outer = frameGeometry().size();
     const QSize frame(outer.width() - width(), outer.height() - height() + menuBar()->height());
-    m_keyView->setGeometry(QRect(QPoint(0, 0), keyViewSize(outer, m_toolbar->height(), statusBar()->height(), frame)));
+    const int top = m_toolbar->height() + (m_findBar->isVisible() ? m_findBar->height() : 0);
+    m_keyView->setGeometry(QRect(QPoint(0, 0), keyViewSize(outer, top, statusBar()->height(), frame)));
 }
 
 void KeyBrowser::switchView(KeyView::ViewMode mode)

@@ -6,11 +6,13 @@
 
 class QAction;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QToolBar;
 
 namespace tessary {
 
+class KeyFilterModel;
 class KeyTableModel;
 class PasswordClipboard;
 class Session;
@@ -49,10 +51,16 @@ public:
     void importKeyring();
     void gotoPage();
     void showDocumentation();
+    // Find: the search box above the list, and the filter it sets; clearing it shows every key again.
+    void startFind();
+    void clearFind();
 
     KeyView* keyView() const { return m_keyView; }
     PasswordClipboard* passwordClipboard() const { return m_clipboard; }
     KeyTableModel* model() const { return &m_model; }
+    // What the views show: the keys Find leaves, all of them when it is not in use.
+    KeyFilterModel* filterModel() const { return m_filter; }
+    QLineEdit* findBox() const { return m_findBox; }
     QMenu* popupMenu() const { return m_popUp; }
     QString statusText() const;
     void setStatusText(const QString& text);
@@ -69,10 +77,12 @@ signals:
     // The Help menu's windows. "&Web Update" stays disabled; code may still ask for the window.
     void aboutRequested();
     void webUpdateRequested();
+    void keyHealthRequested();
 
 protected:
     // None: the window's only pop-up menu is the list's, over a row.
     QMenu* createPopupMenu() override { return nullptr; }
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -84,6 +94,9 @@ private:
     int selectedSlot() const;
     void saveNow();
     void buildToolbar();
+    void buildFindBar();
+    void findTextChanged(const QString& text);
+    void goToFirstMatch();
     QAction* addItem(QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut = {});
     QMenu* addMenu(QMenu* parent, const char* name, const QString& caption);
     void addSeparator(QMenu* menu, const char* name);
@@ -91,9 +104,13 @@ private:
 
     Session& m_session;
     KeyTableModel& m_model;
+    KeyFilterModel* m_filter;
     QWidget* m_central;
     KeyView* m_keyView;
     QToolBar* m_toolbar = nullptr;
+    QToolBar* m_findBar = nullptr;
+    QLineEdit* m_findBox = nullptr;
+    QString m_statusBeforeFind;
     QLabel* m_statusPanel = nullptr;
     QMenu* m_popUp = nullptr;
     PasswordClipboard* m_clipboard;

@@ -4,6 +4,7 @@
 #include "app/key_ring_import.h"
 #include "app/session.h"
 #include "storage/codepage.h"
+#include "ui/browser/key_filter_model.h"
 #include "ui/browser/password_clipboard.h"
 #include "ui/widgets/key_table_model.h"
 #include "ui/widgets/message_box.h"
@@ -49,7 +50,7 @@ void KeyBrowser::connectCommands()
 int KeyBrowser::selectedSlot() const
 {
     const int row = m_keyView->selectedRow();
-    return row < 0 ? -1 : KeyTableModel::slotOf(row);
+    return row < 0 ? -1 : m_filter->slotOf(row);
 }
 
 void KeyBrowser::CopyPasswordToClipboard()
@@ -69,7 +70,7 @@ void KeyBrowser::deleteKey(bool saveAtOnce)
     const int row = m_keyView->selectedRow();
     m_model.removeKey(slot);
     // The row that moved up into its place, or the new last row, keeps the commands working.
-    m_keyView->selectRow(std::min(row, m_model.rowCount() - 1));
+    m_keyView->selectRow(std::min(row, m_filter->rowCount() - 1));
     if (saveAtOnce)
         saveNow();
 }
@@ -84,14 +85,14 @@ void KeyBrowser::KeyPropertiesDialog()
     const int row = m_keyView->selectedRow();
     if (row < 0)
         return;
-    emit keyPropertiesRequested(m_model.index(row, KeyTableModel::KeyColumn).data().toString());
+    emit keyPropertiesRequested(m_filter->index(row, KeyTableModel::KeyColumn).data().toString());
 }
 
 void KeyBrowser::changePassword()
 {
     const int row = m_keyView->selectedRow();
     if (row >= 0)
-        emit changePasswordRequested(m_model.index(row, KeyTableModel::KeyColumn).data().toString());
+        emit changePasswordRequested(m_filter->index(row, KeyTableModel::KeyColumn).data().toString());
 }
 
 void KeyBrowser::newKeyEntry()

@@ -138,6 +138,7 @@ void Program::completeLogin()
         connect(m_keyBrowser, &KeyBrowser::webUpdateRequested, this, &Program::showWebUpdate);
         connect(m_keyBrowser, &KeyBrowser::changePasswordRequested, this, &Program::showChangePassword);
         connect(m_keyBrowser, &KeyBrowser::changeMasterPasswordRequested, this, &Program::showChangeMasterPassword);
+        connect(m_keyBrowser, &KeyBrowser::keyHealthRequested, this, &Program::showKeyHealth);
     }
     QCoreApplication::processEvents();
     if (m_ended || !m_keyBrowser)

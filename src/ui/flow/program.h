@@ -16,6 +16,7 @@ class ChangeMasterPassword;
 class ChangePassword;
 class FrmAbout;
 class KeyBrowser;
+class KeyHealthReport;
 class KeyTableModel;
 class LoginForm;
 class ModifyKey;
@@ -67,6 +68,7 @@ public:
     // Over Key Properties when that is open, else over the key browser.
     ChangePassword* showChangePassword(const QString& keyName);
     ChangeMasterPassword* showChangeMasterPassword();
+    KeyHealthReport* showKeyHealth();
 
     TessaryTray* tray() const;
     LoginForm* loginForm() const;
@@ -76,6 +78,7 @@ public:
     NewKey* newKey() const;
     ChangePassword* changePassword() const;
     ChangeMasterPassword* changeMasterPassword() const;
+    KeyHealthReport* keyHealth() const;
 
 signals:
     // Each window shutdownProgram unloads, by its design name, in order.
@@ -102,6 +105,7 @@ private:
     QPointer<WebUpdate> m_webUpdate;
     QPointer<ChangePassword> m_changePassword;
     QPointer<ChangeMasterPassword> m_changeMasterPassword;
+    QPointer<KeyHealthReport> m_keyHealth;
 };
 
 } // namespace tessary

@@ -4,6 +4,7 @@
 #include "storage/codepage.h"
 #include "ui/about/frm_about.h"
 #include "ui/browser/key_browser.h"
+#include "ui/health/key_health_report.h"
 #include "ui/key_properties/change_password.h"
 #include "ui/key_properties/modify_key.h"
 #include "ui/master_password/change_master_password.h"
@@ -75,7 +76,12 @@ ChangePassword* Program::showChangePassword(const QString& keyName)
     const int slot = fitsCodePage(keyName) ? m_session.keyTable().findKey(toCodePage(keyName)) : KeyTable::notFound;
     if (slot == KeyTable::notFound || slot > m_session.keyTable().keyCount())
         return nullptr;
-    QWidget* owner = m_modifyKey && m_modifyKey->isVisible() ? static_cast<QWidget*>(m_modifyKey) : m_keyBrowser;
+    // Over whichever window asked: Key Properties, Key Health or the key browser itself.
+    QWidget* owner = m_keyBrowser;
+    if (m_modifyKey && m_modifyKey->isVisible())
+        owner = m_modifyKey;
+    else if (m_keyHealth && m_keyHealth->isVisible())
+        owner = m_keyHealth;
     m_changePassword = new ChangePassword(m_session, *m_model, slot, owner);
     m_changePassword->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_changePassword, &ChangePassword::passwordChanged, this, [this] {
@@ -84,8 +90,33 @@ ChangePassword* Program::showChangePassword(const QString& keyName)
         if (m_modifyKey)
             m_modifyKey->keyPasswordChanged();
     });
+    connect(m_changePassword, &QDialog::finished, this, [this] {
+        if (m_keyHealth && m_keyHealth->isVisible())
+            m_keyHealth->refresh();
+    });
     m_changePassword->show();
     return m_changePassword;
+}
+
+KeyHealthReport* Program::showKeyHealth()
+{
+    if (!m_keyBrowser)
+        return nullptr;
+    if (!m_keyHealth) {
+        m_keyHealth = new KeyHealthReport(m_session, m_keyBrowser);
+        m_keyHealth->setAttribute(Qt::WA_DeleteOnClose);
+        connect(m_keyHealth, &KeyHealthReport::changePasswordRequested, this, &Program::showChangePassword);
+    } else {
+        m_keyHealth->refresh();
+    }
+    m_keyHealth->show();
+    m_keyHealth->raise();
+    return m_keyHealth;
+}
+
+KeyHealthReport* Program::keyHealth() const
+{
+    return m_keyHealth;
 }
 
 ChangePassword* Program::changePassword() const

@@ -29,6 +29,8 @@ QVariant KeyTableModel::data(const QModelIndex& index, int role) const
     const KeyRecord& record = m_table.slot(slotOf(index.row()));
     if (role == Qt::DecorationRole && index.column() == KeyColumn)
         return m_icon;
+    if (role == NotesRole)
+        return fromCodePage(record.description);
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
     switch (index.column()) {

@@ -23,6 +23,9 @@ public:
         ColumnCount
     };
 
+    // A key's notes, for a search: no column shows them.
+    static constexpr int NotesRole = Qt::UserRole + 1;
+
     explicit KeyTableModel(KeyTable& table, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -46,6 +49,7 @@ public:
 
     // The slot a row shows (rows and slots run in the same order).
     static int slotOf(int row) { return row + 1; }
+    static int rowOf(int slot) { return slot - 1; }
 
 signals:
     // A rename the table refused, with the message to show.

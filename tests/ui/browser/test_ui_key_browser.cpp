@@ -229,7 +229,7 @@ private slots:
                                                    "menuFileSeperator menuExit"));
         QCOMPARE(names("ViewMenu"), QStringLiteral("ViewToolbar ViewStatusbar ViewSep LargeIconView SmallIconView "
                                                    "ListView ReportView ViewSep2 Sortby lineUpIcons ViewSep3 "
-                                                   "menuRefreshDisplay viewOptions"));
+                                                   "menuFind menuKeyHealth ViewSep4 menuRefreshDisplay viewOptions"));
         QCOMPARE(names("menuKey"), QStringLiteral("copyPassword menuKeySeperatorC menuNewKey menuDeleteKey "
                                                   "menuKeySeperatorA menuRenameKey menuKeyProperties "
                                                   "menuChangePassword"));

@@ -1,0 +1,101 @@
+// The Key Health window: the keys it lists, a breach list chosen for it, and Change Password from a row.
+#include "analysis/breach_list.h"
+#include "ui/health/key_health_report.h"
+#include "ui/key_properties/change_password.h"
+#include "ui_fixture.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QTreeWidget>
+
+using namespace tessary;
+using tessary::test::Browser;
+
+namespace {
+
+// Weak, Strong and two Twins sharing a strong password.
+struct Keys : Browser
+{
+    Keys() : Browser({"Weak", "Strong", "Twin1", "Twin2"})
+    {
+        table().slot(1).password = passwordBuffer("password");
+        table().slot(2).password = passwordBuffer("Zp3$kW9!qLm2#vXt7&Hb");
+        table().slot(3).password = passwordBuffer("Vq8#mT2!xLp9$wRz4&Nc");
+        table().slot(4).password = passwordBuffer("Vq8#mT2!xLp9$wRz4&Nc");
+    }
+
+    KeyHealthReport* open()
+    {
+        window->action(QStringLiteral("menuKeyHealth"))->trigger();
+        return fixture.program->keyHealth();
+    }
+};
+
+QStringList rows(KeyHealthReport* report, int column)
+{
+    QStringList texts;
+    for (int row = 0; row < report->table()->topLevelItemCount(); ++row)
+        texts.append(report->table()->topLevelItem(row)->text(column));
+    return texts;
+}
+
+} // namespace
+
+class TestUiKeyHealth : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { MessageBox::setRecording(true); }
+
+    void listsTheKeysThatNeedAttention()
+    {
+        Keys keys;
+        KeyHealthReport* report = keys.open();
+        QVERIFY(report);
+        QCOMPARE(rows(report, KeyHealthReport::KeyColumn),
+                 (QStringList{QStringLiteral("Weak"), QStringLiteral("Twin1"), QStringLiteral("Twin2")}));
+        QCOMPARE(rows(report, KeyHealthReport::ReasonsColumn),
+                 (QStringList{QStringLiteral("weak"), QStringLiteral("reused"), QStringLiteral("reused")}));
+        QCOMPARE(report->summary(), QStringLiteral("3 of 4 keys need attention."));
+        QVERIFY(report->table()->isColumnHidden(KeyHealthReport::BreachesColumn));
+        // No password anywhere in it.
+        for (int column = 0; column < report->table()->columnCount(); ++column)
+            QVERIFY(!rows(report, column).join(QLatin1Char(' ')).contains(QStringLiteral("Vq8#")));
+    }
+
+    void aRememberedBreachListAddsItsReason()
+    {
+        Keys keys;
+        QFile list(keys.fixture.path(QStringLiteral("breaches.txt")));
+        QVERIFY(list.open(QIODevice::WriteOnly));
+        list.write(sha1Hex("password") + ":3861493\n");
+        list.close();
+        QSettings(QStringLiteral("Tessary"), QStringLiteral("Tessary")).setValue(breachListSetting(), list.fileName());
+        KeyHealthReport* report = keys.open();
+        QCOMPARE(rows(report, KeyHealthReport::ReasonsColumn).first(), QStringLiteral("weak, breached"));
+        QCOMPARE(rows(report, KeyHealthReport::BreachesColumn).first(), QStringLiteral("3861493"));
+        QVERIFY(!report->table()->isColumnHidden(KeyHealthReport::BreachesColumn));
+    }
+
+    void enterOpensChangePasswordAndTheReportFollows()
+    {
+        Keys keys;
+        KeyHealthReport* report = keys.open();
+        report->table()->setCurrentItem(report->table()->topLevelItem(1)); // Twin1
+        QTest::keyClick(report->table(), Qt::Key_Return);
+        ChangePassword* change = keys.fixture.program->changePassword();
+        QVERIFY(change);
+        QCOMPARE(change->keySlot(), 3);
+        QCOMPARE(change->parentWidget(), static_cast<QWidget*>(report));
+        for (const char* name : {"newPassword", "confirmPassword"})
+            change->findChild<QLineEdit*>(QLatin1String(name))->setText(QStringLiteral("Kd8!pQ3#zW7$rT1&yU5"));
+        change->accept();
+        QCOMPARE(rows(report, KeyHealthReport::KeyColumn), QStringList{QStringLiteral("Weak")});
+        QCOMPARE(report->summary(), QStringLiteral("1 of 4 keys need attention."));
+        QTest::keyClick(report, Qt::Key_Escape);
+        QVERIFY(!report->isVisible());
+    }
+};
+
+QTEST_MAIN(TestUiKeyHealth)
+#include "test_ui_key_health.moc"
