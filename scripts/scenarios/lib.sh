@@ -9,7 +9,7 @@ DISPLAY_NUMBER=${DISPLAY_NUMBER:-97}
 export DISPLAY=":$DISPLAY_NUMBER"
 Xvfb "$DISPLAY" -screen 0 1024x768x24 >/dev/null 2>&1 &
 XVFB=$!
-trap 'kill "${PROGRAM:-}" "$XVFB" 2>/dev/null || true; rm -rf "$DATA"' EXIT
+trap 'kill "${PROGRAM:-}" "$XVFB" 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$DATA"' EXIT
 sleep 1
 
 # Starts the desktop program on the data folder.
