@@ -14,7 +14,7 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessary"));
     QApplication::setOrganizationName(QStringLiteral("Tessary"));
-    QApplication::setDesktopFileName(QStringLiteral("tessary"));
+    QApplication::setDesktopFileName(QStringLiteral("org.tessary.tessary"));
     QApplication::setWindowIcon(tessary::programIcon());
     tessary::MessageBox::plainButtonsEverywhere();
     // The tray icon keeps the program alive; it ends only through its shutdown.
