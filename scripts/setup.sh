@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs every Debian package the build, the tests, the fuzzers and the benchmarks need. Safe to run again.
+# "setup.sh package" adds what makes the Debian package (file, for its library dependencies) and checks it.
 set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
@@ -11,6 +12,9 @@ packages=(
     xvfb xauth fonts-dejavu-core
     qt6-qpa-plugins libx11-dev
 )
+if [ "${1:-}" = package ]; then
+    packages+=(file lintian desktop-file-utils appstream)
+fi
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -15,7 +15,7 @@ std::variant<Invocation, UsageError> parseArguments(const QStringList& arguments
                                                     const QList<CommandSyntax>& commands)
 {
     Invocation invocation;
-    invocation.directory = QStringLiteral(".");
+    bool directoryGiven = false;
     qsizetype i = 0;
     for (; i < arguments.size(); ++i) {
         const QString& argument = arguments.at(i);
@@ -27,15 +27,17 @@ std::variant<Invocation, UsageError> parseArguments(const QStringList& arguments
             if (++i == arguments.size())
                 return UsageError{QStringLiteral("--dir needs a directory.")};
             invocation.directory = arguments.at(i);
+            directoryGiven = true;
         } else if (argument.startsWith(QLatin1String("--dir="))) {
             invocation.directory = argument.mid(6);
+            directoryGiven = true;
         } else if (argument.startsWith(QLatin1Char('-'))) {
             return UsageError{QStringLiteral("Unknown option %1.").arg(argument)};
         } else {
             break;
         }
     }
-    if (invocation.directory.isEmpty())
+    if (directoryGiven && invocation.directory.isEmpty())
         return UsageError{QStringLiteral("--dir needs a directory.")};
     if (i == arguments.size())
         return UsageError{QStringLiteral("No command given.")};

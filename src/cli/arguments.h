@@ -20,7 +20,7 @@ struct CommandSyntax
 
 struct Invocation
 {
-    QString directory; // where bare file names resolve; "." unless --dir says otherwise
+    QString directory; // --dir's; once the data folder is entered, its absolute path
     bool help = false;
     QString command;
     QStringList arguments;

@@ -1,9 +1,7 @@
 #include "cli/commands.h"
 
+#include "app/data_folder.h"
 #include "cli/usage.h"
-
-#include <QDir>
-#include <QFileInfo>
 
 #include <variant>
 
@@ -60,15 +58,17 @@ int runCli(const QStringList& arguments, Console& console)
     const auto parsed = parseArguments(arguments, commandSyntaxes());
     if (const auto* error = std::get_if<UsageError>(&parsed))
         return usageFailure(console, error->message);
-    const auto& invocation = std::get<Invocation>(parsed);
+    auto invocation = std::get<Invocation>(parsed);
     if (invocation.help) {
         console.out(usageText());
         return done;
     }
-    if (!QFileInfo(invocation.directory).isDir()) {
-        console.err(QStringLiteral("There is no directory %1.").arg(QDir::toNativeSeparators(invocation.directory)));
+    const DataFolder folder = enterDataFolder(invocation.directory, QProcessEnvironment::systemEnvironment());
+    if (!folder.failure.isEmpty()) {
+        console.err(folder.failure);
         return failed;
     }
+    invocation.directory = folder.path;
     for (const CommandEntry& entry : commandTable()) {
         if (entry.syntax.name == invocation.command)
             return entry.run(invocation, console);

@@ -1,10 +1,11 @@
+#include "app/data_folder.h"
 #include "ui/flow/process_guard.h"
 #include "ui/flow/program.h"
 #include "ui/widgets/icons.h"
 #include "ui/widgets/message_box.h"
 
 #include <QApplication>
-#include <QDir>
+#include <QProcessEnvironment>
 #include <QSystemTrayIcon>
 
 int main(int argc, char** argv)
@@ -13,13 +14,19 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessary"));
     QApplication::setOrganizationName(QStringLiteral("Tessary"));
-    QApplication::setDesktopFileName(QStringLiteral("tessary"));
+    QApplication::setDesktopFileName(QStringLiteral("org.tessary.tessary"));
     QApplication::setWindowIcon(tessary::programIcon());
     tessary::MessageBox::plainButtonsEverywhere();
     // The tray icon keeps the program alive; it ends only through its shutdown.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    tessary::Program program({QDir::currentPath(), QSystemTrayIcon::isSystemTrayAvailable(), {}});
+    const tessary::DataFolder folder = tessary::enterDataFolder({}, QProcessEnvironment::systemEnvironment());
+    if (!folder.failure.isEmpty()) {
+        tessary::MessageBox::show(nullptr, folder.failure, tessary::MessageBox::programTitle(),
+                                  tessary::MessageBox::Icon::Critical);
+        return 1;
+    }
+    tessary::Program program({folder.path, QSystemTrayIcon::isSystemTrayAvailable(), {}});
     tessary::TerminationWatcher watcher;
     QObject::connect(&watcher, &tessary::TerminationWatcher::terminationRequested, &program,
                      &tessary::Program::shutdownProgram);

@@ -15,17 +15,17 @@ struct CliRun
     QByteArray err;
 };
 
-// Runs the real tessary-cli with standard input `input`, in the C locale. The event loop keeps turning while
-// it runs, so a server in the test's own thread can answer it.
-inline CliRun runCli(const QStringList& arguments, const QByteArray& input = {}, const QString& workingDirectory = {})
+// Runs the real tessary-cli with standard input `input`, in the C locale. Its data folder (TESSARY_DATA) is
+// `dataFolder`, else the test's working directory: never the user's own. The event loop keeps turning while it
+// runs, so a server in the test's own thread can answer it.
+inline CliRun runCli(const QStringList& arguments, const QByteArray& input = {}, const QString& dataFolder = {})
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
     environment.insert(QStringLiteral("LANG"), QStringLiteral("C"));
+    environment.insert(QStringLiteral("TESSARY_DATA"), dataFolder.isEmpty() ? QDir::currentPath() : dataFolder);
     process.setProcessEnvironment(environment);
-    if (!workingDirectory.isEmpty())
-        process.setWorkingDirectory(workingDirectory);
     QEventLoop loop;
     QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
     // Only a failed start ends the wait: a write error just means the tool exited without reading its input.

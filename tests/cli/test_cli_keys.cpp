@@ -526,10 +526,11 @@ void TestCliKeys::users()
 
 void TestCliKeys::directories()
 {
-    // Without --dir the files are those of the working directory.
+    // Without --dir the files are those of the data folder, wherever the tool is started.
     CliRun run = runCli({QStringLiteral("create-user"), QStringLiteral("Ann")}, "pw\n", m_dir->path());
     QCOMPARE(run.exitCode, 0);
     QVERIFY(QFile::exists(path(QStringLiteral("Ann.keyRing"))));
+    QVERIFY(!QFile::exists(QStringLiteral("Ann.keyRing")));
 
     run = runCli({QStringLiteral("--dir"), path(QStringLiteral("missing")), QStringLiteral("users")});
     QCOMPARE(run.exitCode, 1);

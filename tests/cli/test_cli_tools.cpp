@@ -67,6 +67,7 @@ private slots:
     void updateCheck_data();
     void updateCheck();
     void updateCheckWithoutServer();
+    void updateCheckModuleInstalled();
 };
 
 void TestCliTools::help()
@@ -334,6 +335,24 @@ void TestCliTools::updateCheckWithoutServer()
     QVERIFY2(run.err.startsWith("Connecting to Server\n"), run.err.constData());
     QVERIFY2(run.err.contains("\nThe update check failed: "), run.err.constData());
     QVERIFY(QDir(dir.path()).isEmpty());
+}
+
+void TestCliTools::updateCheckModuleInstalled()
+{
+    // A tool without the module beside it, as installed, looks in the library folder it was built for.
+    const QString installed = QStringLiteral(TESSARY_MODULE_DIR "/libtessary_update_check.so");
+    if (QFile::exists(installed))
+        QSKIP("Tessary is installed on this machine");
+    QTemporaryDir dir;
+    const QString tool = dir.filePath(QStringLiteral("tessary-cli"));
+    QVERIFY(QFile::copy(QStringLiteral(TESSARY_CLI), tool));
+    QProcess process;
+    process.start(tool, {QStringLiteral("--dir"), dir.path(), QStringLiteral("update-check")});
+    QVERIFY(process.waitForFinished());
+    QCOMPARE(process.exitCode(), 1);
+    const QByteArray err = process.readAllStandardError();
+    QVERIFY2(err.startsWith("The update check cannot be loaded: ") && err.contains(installed.toUtf8()),
+             err.constData());
 }
 
 QTEST_GUILESS_MAIN(TestCliTools)
