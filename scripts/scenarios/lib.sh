@@ -5,16 +5,17 @@ set -euo pipefail
 BUILD=${BUILD:-build}
 CLI="$BUILD/src/cli/tessary-cli"
 DATA=$(mktemp -d)
+export TESSARY_DATA="$DATA"
 DISPLAY_NUMBER=${DISPLAY_NUMBER:-97}
 export DISPLAY=":$DISPLAY_NUMBER"
 Xvfb "$DISPLAY" -screen 0 1024x768x24 >/dev/null 2>&1 &
 XVFB=$!
-trap 'kill "${PROGRAM:-}" "$XVFB" 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$DATA"' EXIT
+trap 'kill ${PROGRAM:-} $XVFB ${ACCESSIBILITY:-} 2>/dev/null || true; wait ${PROGRAM:-} 2>/dev/null || true; rm -rf "$DATA"' EXIT
 sleep 1
 
 # Starts the desktop program on the data folder.
 start_program() {
-    (cd "$DATA" && exec "$OLDPWD/$BUILD/src/ui/tessary" "$@") >"$DATA/program.log" 2>&1 &
+    "$BUILD/src/ui/tessary" "$@" >"$DATA/program.log" 2>&1 &
     PROGRAM=$!
     sleep 2
 }

@@ -79,9 +79,7 @@ std::optional<QByteArray> storableText(Console& console, const QString& what, co
     }
     QByteArray bytes = toCodePage(text);
     if (maximumLength >= 0 && bytes.size() > maximumLength) {
-        console.err(QStringLiteral("The %1 may be at most %2 characters long. Nothing was written.")
-                        .arg(what)
-                        .arg(maximumLength));
+        console.err(tooLongTextMessage(what, maximumLength));
         return std::nullopt;
     }
     return bytes;

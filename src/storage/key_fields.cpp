@@ -36,4 +36,9 @@ QString unstorableTextMessage(const QString& what, const QString& text)
     return QStringLiteral("The %1 holds characters a key ring cannot store%2. Nothing was written.").arg(what, named);
 }
 
+QString tooLongTextMessage(const QString& what, qsizetype maximum)
+{
+    return QStringLiteral("The %1 may be at most %2 characters long. Nothing was written.").arg(what).arg(maximum);
+}
+
 } // namespace tessary

@@ -26,5 +26,7 @@ QByteArray completeUrl(QByteArrayView url);
 // A text refused because the key ring's code page has no byte for some of its characters; `what` names the field.
 // Given the text, the message names the first such character (so never give a password).
 QString unstorableTextMessage(const QString& what, const QString& text = {});
+// A text refused for its length.
+QString tooLongTextMessage(const QString& what, qsizetype maximum);
 
 } // namespace tessary

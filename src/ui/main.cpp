@@ -1,6 +1,7 @@
 #include "app/data_folder.h"
 #include "ui/flow/process_guard.h"
 #include "ui/flow/program.h"
+#include "ui/widgets/combo_box_name.h"
 #include "ui/widgets/icons.h"
 #include "ui/widgets/message_box.h"
 
@@ -17,13 +18,14 @@ int main(int argc, char** argv)
     QApplication::setDesktopFileName(QStringLiteral("org.tessary.tessary"));
     QApplication::setWindowIcon(tessary::programIcon());
     tessary::MessageBox::plainButtonsEverywhere();
+    tessary::nameComboBoxesByTheirLabels();
     // The tray icon keeps the program alive; it ends only through its shutdown.
     QApplication::setQuitOnLastWindowClosed(false);
 
     const tessary::DataFolder folder = tessary::enterDataFolder({}, QProcessEnvironment::systemEnvironment());
     if (!folder.failure.isEmpty()) {
         tessary::MessageBox::show(nullptr, folder.failure, tessary::MessageBox::programTitle(),
-                                  tessary::MessageBox::Icon::Critical);
+                                  tessary::MessageBox::Kind::Failure);
         return 1;
     }
     tessary::Program program({folder.path, QSystemTrayIcon::isSystemTrayAvailable(), {}});

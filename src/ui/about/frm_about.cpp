@@ -3,7 +3,6 @@
 #include "ui/about/tempest.h"
 #include "ui/widgets/icons.h"
 #include "ui/widgets/twips.h"
-#include "update/script_number.h"
 
 #include <QFile>
 #include <QLabel>
@@ -59,7 +58,7 @@ QString pgpKeyText()
 
 } // namespace
 
-FrmAbout::FrmAbout(QWidget* owner, float libraryVersion)
+FrmAbout::FrmAbout(QWidget* owner, const QString& libraryVersion)
     : QDialog(owner), m_label5(new QLabel(this)), m_command1(new QPushButton(QStringLiteral("&PGP Key"), this)),
       m_cmdOK(new QPushButton(QStringLiteral("&OK"), this)), m_pgpKey(new QPlainTextEdit(this))
 {
@@ -118,6 +117,10 @@ FrmAbout::FrmAbout(QWidget* owner, float libraryVersion)
     m_pgpKey->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_pgpKey->setReadOnly(true);
     m_pgpKey->setPlainText(pgpKeyText());
+    m_pgpKey->setAccessibleName(QStringLiteral("PGP key"));
+    // Read and selected by keyboard too, once it shows; until then Tab passes it by.
+    m_pgpKey->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+    m_pgpKey->setFocusPolicy(Qt::NoFocus);
     QPalette keyColours = m_pgpKey->palette();
     keyColours.setColor(QPalette::Base, QColor(0xD0, 0xD0, 0xD0));
     m_pgpKey->setPalette(keyColours);
@@ -130,9 +133,9 @@ FrmAbout::FrmAbout(QWidget* owner, float libraryVersion)
     Form_Load(libraryVersion);
 }
 
-void FrmAbout::Form_Load(float libraryVersion)
+void FrmAbout::Form_Load(const QString& libraryVersion)
 {
-    m_label5->setText(QStringLiteral("Tessary DLL Version Number: v") + versionText(libraryVersion) +
+    m_label5->setText(QStringLiteral("Tessary DLL Version Number: v") + libraryVersion +
                       QStringLiteral(" (We need v0.1 or better to work)"));
 }
 
@@ -151,6 +154,8 @@ void FrmAbout::Command1_Click()
     // The design's height counts the title bar and borders, which the window manager adds around the client area.
     const int frame = frameGeometry().height() - geometry().height();
     setFixedHeight(twipsOn(*this, enlargedHeight) - frame);
+    m_pgpKey->setFocusPolicy(Qt::StrongFocus);
+    m_pgpKey->setFocus();
     m_command1->setEnabled(false);
 }
 

@@ -17,9 +17,9 @@ class FrmAbout : public QDialog
     Q_OBJECT
 public:
     // `libraryVersion` is what the crypto library reports; a test may pretend another library.
-    explicit FrmAbout(QWidget* owner, float libraryVersion = getVersionNumber());
+    explicit FrmAbout(QWidget* owner, const QString& libraryVersion = libraryVersionText());
 
-    void Form_Load(float libraryVersion);
+    void Form_Load(const QString& libraryVersion);
     void cmdOK_Click();
     void Command1_Click();
     void Command2_Click();

@@ -66,6 +66,10 @@ KeyBrowser::KeyBrowser(Session& session, KeyTableModel& model)
     const int dpi = dotsPerInch(*this);
     resize(std::max(twipsToPixels(designClientWidth, dpi), listWidth),
            twipsToPixels(designClientHeight, dpi) + menuBar()->sizeHint().height());
+    // Never so small that the bars overlap: the menu bar and the toolbar whole, and room for a few rows.
+    setMinimumSize(std::max(menuBar()->sizeHint().width(), m_toolbar->sizeHint().width()),
+                   menuBar()->sizeHint().height() + m_toolbar->sizeHint().height() + statusBar()->sizeHint().height() +
+                       4 * fontMetrics().height());
 }
 
 // The design's widths were made for its own small font: each column is widened to what this font needs for its
@@ -125,9 +129,9 @@ void KeyBrowser::addSeparator(QMenu* menu, const char* name)
 void KeyBrowser::buildMenus()
 {
     QMenu* file = addMenu(nullptr, "menuFile", QStringLiteral("&File"));
-    addItem(file, "menuImportKeyring", QStringLiteral("&Import Keyring"))->setEnabled(false);
-    addItem(file, "menuExportKeyring", QStringLiteral("&Export Keyring"), QKeySequence(Qt::CTRL | Qt::Key_E))
-        ->setEnabled(false);
+    // The toolbar's import and export, for the keyboard too.
+    addItem(file, "menuImportKeyring", QStringLiteral("&Import Keyring"));
+    addItem(file, "menuExportKeyring", QStringLiteral("&Export Keyring"), QKeySequence(Qt::CTRL | Qt::Key_E));
     addItem(file, "menuChangeMasterPassword", QStringLiteral("Change &Master Password..."));
     addSeparator(file, "menuFileSeperator");
     connect(addItem(file, "menuExit", QStringLiteral("E&xit")), &QAction::triggered, this, &KeyBrowser::exitChosen);
@@ -179,6 +183,9 @@ void KeyBrowser::buildMenus()
     addItem(key, "menuRenameKey", QStringLiteral("&Rename Key"), QKeySequence(Qt::Key_F2));
     addItem(key, "menuKeyProperties", QStringLiteral("Key &Properties"), QKeySequence(Qt::Key_F4));
     addItem(key, "menuChangePassword", QStringLiteral("Change Pass&word..."));
+    addSeparator(key, "menuKeySeperatorB");
+    // The toolbar's Goto Page, for the keyboard too.
+    addItem(key, "menuGotoPage", QStringLiteral("&Goto Page"), QKeySequence(Qt::CTRL | Qt::Key_G));
 
     QMenu* help = addMenu(nullptr, "menuHelp", QStringLiteral("&Help"));
     addItem(help, "menuWebUpdate", QStringLiteral("&Web Update"))->setEnabled(false);
@@ -225,8 +232,11 @@ void KeyBrowser::buildToolbar()
                                       : m_toolbar->addSeparator();
         action->setObjectName(QLatin1String(button.name));
         action->setData(index);
-        if (button.tip)
+        if (button.tip) {
             action->setToolTip(QLatin1String(button.tip));
+            // An icon alone says nothing to a screen reader: the button is named by its command.
+            m_toolbar->widgetForAction(action)->setAccessibleName(QLatin1String(button.tip));
+        }
     }
 }
 
@@ -247,7 +257,7 @@ void KeyBrowser::Form_Unload()
     m_clipboard->clearIfStillOurs();
     QString error;
     if (m_session.isLoggedIn() && !m_session.save(&error))
-        MessageBox::show(this, error, MessageBox::programTitle(), MessageBox::Icon::Critical);
+        MessageBox::show(this, error, MessageBox::programTitle(), MessageBox::Kind::Failure);
 }
 
 void KeyBrowser::closeEvent(QCloseEvent* event)

@@ -34,6 +34,9 @@ void KeyBrowser::connectCommands()
     on("popUpKeyProps", [this] { KeyPropertiesDialog(); });
     on("menuChangePassword", [this] { changePassword(); });
     on("menuChangeMasterPassword", [this] { emit changeMasterPasswordRequested(); });
+    on("menuImportKeyring", [this] { importKeyring(); });
+    on("menuExportKeyring", [this] { exportKeyring(); });
+    on("menuGotoPage", [this] { gotoPage(); });
     on("menuNewKey", [this] { newKeyEntry(); });
     on("menuDocumentation", [this] { showDocumentation(); });
     on("menuAbout", [this] { emit aboutRequested(); });
@@ -41,10 +44,14 @@ void KeyBrowser::connectCommands()
     connect(m_keyView, &KeyView::rowDoubleClicked, this, [this] { CopyPasswordToClipboard(); });
     connect(m_toolbar, &QToolBar::actionTriggered, this,
             [this](QAction* button) { Toolbar1_ButtonClick(button->data().toInt()); });
+    // A key just made or imported is the one the commands then act on.
+    connect(m_filter, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int, int last) { m_keyView->selectRow(last); });
     // After the editor has closed, so the box does not interrupt the list's own editing.
     connect(
         &m_model, &KeyTableModel::renameRefused, this,
-        [this](const QString& message) { MessageBox::show(this, message); }, Qt::QueuedConnection);
+        [this](const QString& message) { MessageBox::show(this, message, {}, MessageBox::Kind::Refusal); },
+        Qt::QueuedConnection);
 }
 
 int KeyBrowser::selectedSlot() const
@@ -97,6 +104,11 @@ void KeyBrowser::changePassword()
 
 void KeyBrowser::newKeyEntry()
 {
+    // Refused at once rather than after the wizard's six pages.
+    if (m_model.rowCount() >= KeyTable::capacity) {
+        MessageBox::show(this, maximumKeysMessage(), {}, MessageBox::Kind::Refusal);
+        return;
+    }
     emit newKeyRequested();
 }
 
@@ -110,10 +122,7 @@ void KeyBrowser::Toolbar1_ButtonClick(int index)
         importKeyring();
         break;
     case 4:
-        if (m_model.rowCount() >= KeyTable::capacity)
-            MessageBox::show(this, maximumKeysMessage());
-        else
-            newKeyEntry();
+        newKeyEntry();
         break;
     case 5:
         deleteKey(true);
@@ -130,7 +139,7 @@ void KeyBrowser::exportKeyring()
 {
     QString error;
     if (!m_session.exportKeyRing(&error)) {
-        MessageBox::show(this, error, MessageBox::programTitle(), MessageBox::Icon::Critical);
+        MessageBox::show(this, error, MessageBox::programTitle(), MessageBox::Kind::Failure);
         return;
     }
     const QFileInfo file(m_session.path(QLatin1String(exportFileName)));
@@ -141,7 +150,7 @@ void KeyBrowser::importKeyring()
 {
     KeyRingImport import(m_session);
     if (!import.failure().isEmpty()) {
-        MessageBox::show(this, import.failure(), MessageBox::programTitle(), MessageBox::Icon::Warning);
+        MessageBox::show(this, import.failure(), MessageBox::programTitle(), MessageBox::Kind::Failure);
         return;
     }
     if (import.needsPassword()) {
@@ -154,13 +163,13 @@ void KeyBrowser::importKeyring()
         const bool unlocked = import.unlock(password);
         password.fill(QChar(u'\0'));
         if (!unlocked) {
-            MessageBox::show(this, incorrectPasswordMessage(), MessageBox::programTitle(), MessageBox::Icon::Critical);
+            MessageBox::show(this, incorrectPasswordMessage(), MessageBox::programTitle(), MessageBox::Kind::Refusal);
             return;
         }
     }
     const KeyRingImport::Count count =
         import.merge(m_session.keyTable(), [this](const KeyRecord& record) { return m_model.appendRecord(record); });
-    MessageBox::show(this, importSummaryMessage(count), MessageBox::programTitle(), MessageBox::Icon::Information);
+    MessageBox::show(this, importSummaryMessage(count), MessageBox::programTitle(), MessageBox::Kind::Information);
 }
 
 void KeyBrowser::gotoPage()
@@ -194,7 +203,7 @@ void KeyBrowser::saveNow()
 {
     QString error;
     if (!m_session.save(&error))
-        MessageBox::show(this, error, MessageBox::programTitle(), MessageBox::Icon::Critical);
+        MessageBox::show(this, error, MessageBox::programTitle(), MessageBox::Kind::Failure);
 }
 
 QString passwordCopiedText()

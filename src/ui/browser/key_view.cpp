@@ -1,8 +1,12 @@
 #include "ui/browser/key_view.h"
 
+#include "storage/key_fields.h"
+
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QListView>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -16,12 +20,29 @@ namespace tessary {
 
 namespace {
 
-// In the small icon and list views an item is as wide as its text; held to its grid cell, the delegate elides a
-// long name instead of drawing it over the next one.
-class CellDelegate : public QStyledItemDelegate
+// A name typed in place (F2) stops where the wizard's and the command line's do.
+class NameDelegate : public QStyledItemDelegate
 {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+            line->setMaxLength(static_cast<int>(keyNameLimit));
+            line->setAccessibleName(QStringLiteral("Key name"));
+        }
+        return editor;
+    }
+};
+
+// In the small icon and list views an item is as wide as its text; held to its grid cell, the delegate elides a
+// long name instead of drawing it over the next one.
+class CellDelegate : public NameDelegate
+{
+public:
+    using NameDelegate::NameDelegate;
     void setMaximumWidth(int width) { m_maximumWidth = width; }
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
@@ -53,6 +74,10 @@ KeyView::KeyView(QWidget* parent) : QStackedWidget(parent), m_list(new QListView
     m_list->setResizeMode(QListView::Adjust);
     m_list->setWrapping(true);
     m_list->setItemDelegate(new CellDelegate(m_list));
+    m_details->setItemDelegate(new NameDelegate(m_details));
+    // A screen reader names the list, in whichever view, by what it holds.
+    for (QWidget* view : {static_cast<QWidget*>(m_list), static_cast<QWidget*>(m_details)})
+        view->setAccessibleName(QStringLiteral("Keys"));
     for (QAbstractItemView* view :
          {static_cast<QAbstractItemView*>(m_list), static_cast<QAbstractItemView*>(m_details)}) {
         view->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -68,6 +93,7 @@ KeyView::KeyView(QWidget* parent) : QStackedWidget(parent), m_list(new QListView
 
 void KeyView::watch(QAbstractItemView* view)
 {
+    view->installEventFilter(this);
     view->viewport()->installEventFilter(this);
     view->viewport()->setAcceptDrops(true);
     view->setDragDropMode(QAbstractItemView::DropOnly);
@@ -170,6 +196,18 @@ bool KeyView::carriesFiles(const QMimeData* data)
 bool KeyView::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
+    case QEvent::KeyPress: {
+        // The keyboard's way to the pop-up menu: the Menu key or Shift+F10, at the selected row.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool menuKey =
+            key->key() == Qt::Key_Menu || (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier);
+        const int row = selectedRow();
+        if (!menuKey || watched != currentView() || row < 0)
+            break;
+        const QRect cell = currentView()->visualRect(currentView()->model()->index(row, 0));
+        emit rightButtonReleased(currentView()->viewport()->mapToGlobal(cell.center()), row);
+        return true;
+    }
     case QEvent::MouseButtonRelease: {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::RightButton) {

@@ -48,7 +48,8 @@ public:
     static bool carriesFiles(const QMimeData* data);
 
 signals:
-    // A right button released over the list; `row` is -1 over empty space.
+    // A right button released over the list (`row` is -1 over empty space), or the Menu key or Shift+F10 pressed
+    // with a row selected, which then gives that row's place.
     void rightButtonReleased(const QPoint& globalPosition, int row);
     void rowDoubleClicked(int row);
     void filesDropped();

@@ -12,6 +12,7 @@
 #include "ui/wizard/new_key.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFileInfo>
 
@@ -89,6 +90,11 @@ void Program::startProgram(const QStringList& arguments)
 
 void Program::showLoginOrNewUser()
 {
+    // A window that waits for an answer comes first: any other would open behind it, out of reach.
+    if (QWidget* waiting = QApplication::activeModalWidget()) {
+        bringUp(waiting);
+        return;
+    }
     // Only the user list decides, not whether someone is logged in.
     if (QFileInfo::exists(m_session.path(QString::fromLatin1(userListFileName))))
         showLoginForm();

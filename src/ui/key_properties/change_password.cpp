@@ -118,7 +118,7 @@ void ChangePassword::accept()
     wipe(password);
     if (!stored) {
         MessageBox::show(this, error + QStringLiteral("\n\rThe password was not changed."), MessageBox::programTitle(),
-                         MessageBox::Icon::Critical);
+                         MessageBox::Kind::Failure);
         return;
     }
     m_model.keyChanged(m_keySlot);

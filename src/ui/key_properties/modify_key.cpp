@@ -69,6 +69,7 @@ ModifyKey::ModifyKey(KeyTable& table, KeyTableModel& model, QWidget* owner)
     // The password panel: the masked box underneath, the panel the password is printed on, and the label that
     // covers both until a mouse button is held on it.
     m_keyPassword->setObjectName(QStringLiteral("keyPassword"));
+    m_keyPassword->setAccessibleName(QStringLiteral("Password"));
     m_keyPassword->setEchoMode(QLineEdit::Password);
     m_keyPassword->setStyleSheet(
         QStringLiteral("QLineEdit { lineedit-password-character: 124; background: rgb(208, 208, 208); }"));
@@ -139,7 +140,7 @@ bool ModifyKey::ResetDisplay(const QString& selectedName)
     m_keyName->setText(selectedName);
     m_keySlot = m_table.findKey(toCodePage(selectedName));
     if (m_keySlot < 0) {
-        MessageBox::show(parentWidget(), keyNotFoundMessage(selectedName, m_keySlot));
+        MessageBox::show(parentWidget(), keyNotFoundMessage(selectedName, m_keySlot), {}, MessageBox::Kind::Failure);
         return false;
     }
     const KeyRecord& record = m_table.slot(m_keySlot);

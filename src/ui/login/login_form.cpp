@@ -34,6 +34,8 @@ LoginForm::LoginForm(Session& session, QWidget* parent)
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 
     m_loginNames->setObjectName(QStringLiteral("LoginNames"));
+    // Named by its label, not by the name it shows.
+    m_loginNames->setAccessibleName(QStringLiteral("Username"));
     m_passwordBox->setObjectName(QStringLiteral("passwordBox"));
     m_doneButton->setObjectName(QStringLiteral("DoneButton"));
     m_cancelButton->setObjectName(QStringLiteral("Command1"));
@@ -104,7 +106,7 @@ void LoginForm::Form_Load()
     QString error;
     m_userNames = readUserList(m_session.path(QString::fromLatin1(userListFileName)), maximumUsers, &error);
     if (!error.isEmpty())
-        MessageBox::show(this, error);
+        MessageBox::show(this, error, {}, MessageBox::Kind::Failure);
     m_newUserIndex = int(m_userNames.size());
     m_userNames.append(newUserEntry());
     m_loginNames->clear();
@@ -140,7 +142,7 @@ void LoginForm::DoneButton_Click()
         return;
     }
     if (m_passwordBox->text().isEmpty()) {
-        failLogin(incorrectPasswordMessage(), MessageBox::programTitle());
+        failLogin(incorrectPasswordMessage(), MessageBox::programTitle(), MessageBox::Kind::Refusal);
         return;
     }
     m_passwordBox->setTextTimeout(0);
@@ -162,7 +164,7 @@ void LoginForm::DoneButton_Click()
     const Session::Outcome outcome = m_session.login(name, password);
     wipe(password);
     if (!outcome.warning.isEmpty()) {
-        MessageBox::show(this, outcome.warning, MessageBox::programTitle());
+        MessageBox::show(this, outcome.warning, MessageBox::programTitle(), MessageBox::Kind::Failure);
         if (!alive || isHidden())
             return;
     }
@@ -183,11 +185,11 @@ void LoginForm::DoneButton_Click()
     case Session::Outcome::Status::Refused:
     case Session::Outcome::Status::UnusableKeyRing:
         if (outcome.mustEnd) {
-            MessageBox::show(this, outcome.message, outcomeTitle(outcome));
+            MessageBox::show(this, outcome.message, outcomeTitle(outcome), outcomeKind(outcome));
             emit exitChosen();
             return;
         }
-        failLogin(outcome.message, outcomeTitle(outcome));
+        failLogin(outcome.message, outcomeTitle(outcome), outcomeKind(outcome));
         return;
     }
 }
@@ -202,10 +204,11 @@ void LoginForm::GarblePasswordBox(int passwordLength)
     m_passwordBox->setText(m_passwordBox->text() + garble);
 }
 
-void LoginForm::failLogin(const QString& message, const QString& title)
+void LoginForm::failLogin(const QString& message, const QString& title, MessageBox::Kind kind)
 {
     m_failureMessage = message;
     m_failureTitle = title;
+    m_failureKind = kind;
     m_passwordBox->clear();
     m_timer1->start();
 }
@@ -216,7 +219,7 @@ void LoginForm::Timer1_Timer()
     m_doneButton->setEnabled(true);
     m_passwordBox->setEnabled(true);
     const QPointer<LoginForm> alive(this);
-    MessageBox::show(this, m_failureMessage, m_failureTitle, MessageBox::Icon::Critical);
+    MessageBox::show(this, m_failureMessage, m_failureTitle, m_failureKind);
     QCoreApplication::processEvents();
     if (alive)
         m_passwordBox->setFocus();
@@ -239,6 +242,13 @@ QString outcomeTitle(const Session::Outcome& outcome)
     const bool programs = outcome.status == Session::Outcome::Status::IncorrectPassword ||
                           outcome.status == Session::Outcome::Status::UnusableKeyRing;
     return programs ? MessageBox::programTitle() : QString();
+}
+
+MessageBox::Kind outcomeKind(const Session::Outcome& outcome)
+{
+    // A file the program cannot use is the system's failure; everything else was the user's to change.
+    return outcome.status == Session::Outcome::Status::UnusableKeyRing || outcome.mustEnd ? MessageBox::Kind::Failure
+                                                                                         : MessageBox::Kind::Refusal;
 }
 
 QString newUserEntry()

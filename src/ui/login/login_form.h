@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/session.h"
+#include "ui/widgets/message_box.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -49,13 +50,14 @@ protected:
 private:
     void GarblePasswordBox(int passwordLength);
     // Step 10 of the login: the box is cleared now, the message comes from Timer1 once the click is over.
-    void failLogin(const QString& message, const QString& title);
+    void failLogin(const QString& message, const QString& title, MessageBox::Kind kind);
 
     Session& m_session;
     QStringList m_userNames;
     int m_newUserIndex = 0;
     QString m_failureMessage;
     QString m_failureTitle;
+    MessageBox::Kind m_failureKind = MessageBox::Kind::Refusal;
 
     QComboBox* m_loginNames;
     PasswordBox* m_passwordBox;
@@ -67,5 +69,6 @@ private:
 QString newUserEntry();
 // The title of the box that tells a session's outcome ("Tessary", or the application's default).
 QString outcomeTitle(const Session::Outcome& outcome);
+MessageBox::Kind outcomeKind(const Session::Outcome& outcome);
 
 } // namespace tessary

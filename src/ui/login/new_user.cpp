@@ -129,7 +129,7 @@ void NewUser::finish()
     if (!outcome.succeeded()) {
         if (outcome.mustEnd)
             hide();
-        MessageBox::show(this, outcome.message, outcomeTitle(outcome));
+        MessageBox::show(this, outcome.message, outcomeTitle(outcome), outcomeKind(outcome));
         if (outcome.mustEnd)
             emit exitChosen();
         return;

@@ -59,6 +59,10 @@ void ChangeMasterPassword::accept()
         refuse(newPasswordsDifferMessage(), m_confirm);
         return;
     }
+    if (const QString refusal = masterPasswordRefusal(m_new->text()); !refusal.isEmpty()) {
+        refuse(refusal + QStringLiteral("\n\rThe master password was not changed."), m_new);
+        return;
+    }
     const Session::PasswordChange change = m_session.changeMasterPassword(m_current->text(), m_new->text());
     switch (change.status) {
     case Session::PasswordChange::Status::Changed:
@@ -71,15 +75,16 @@ void ChangeMasterPassword::accept()
         refuse(change.message, m_current, MessageBox::programTitle());
         return;
     case Session::PasswordChange::Status::Refused:
-        // A refusal of the new password, or a save that failed: the old password is still the one in force.
-        refuse(change.message + QStringLiteral("\n\rThe master password was not changed."), m_new);
+        // A save that failed: the old password is still the one in force.
+        MessageBox::show(this, change.message + QStringLiteral("\n\rThe master password was not changed."), {},
+                         MessageBox::Kind::Failure);
         return;
     }
 }
 
 void ChangeMasterPassword::refuse(const QString& message, QLineEdit* field, const QString& title)
 {
-    MessageBox::show(this, message, title, MessageBox::Icon::Critical);
+    MessageBox::show(this, message, title, MessageBox::Kind::Refusal);
     field->setFocus();
     field->selectAll();
 }

@@ -117,9 +117,11 @@ void WebUpdate::Inet1_StateChanged(int state)
 void WebUpdate::transferFinished()
 {
     QString message;
+    MessageBox::Kind kind = MessageBox::Kind::Notice;
     if (!m_inet1->error().isEmpty()) {
         m_report.transferFailed();
         message = m_inet1->error();
+        kind = MessageBox::Kind::Failure;
     } else {
         // A server's error page is judged like any answer, but the transfer did not bring the script.
         if (m_inet1->httpError())
@@ -131,7 +133,7 @@ void WebUpdate::transferFinished()
     showReport();
     QPointer<WebUpdate> alive(this);
     if (!message.isEmpty())
-        MessageBox::show(this, message, MessageBox::programTitle());
+        MessageBox::show(this, message, MessageBox::programTitle(), kind);
     if (!alive)
         return;
     m_command2->setEnabled(true);

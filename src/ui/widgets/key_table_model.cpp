@@ -82,6 +82,10 @@ bool KeyTableModel::setData(const QModelIndex& index, const QVariant& value, int
         emit renameRefused(unstorableTextMessage(QStringLiteral("key name")));
         return false;
     }
+    if (toCodePage(newName).size() > keyNameLimit) {
+        emit renameRefused(tooLongTextMessage(QStringLiteral("key name"), keyNameLimit));
+        return false;
+    }
     const QByteArray oldName = m_table.slot(slotOf(index.row())).name;
     switch (m_table.renameKey(oldName, toCodePage(newName))) {
     case KeyTable::RenameResult::Renamed:

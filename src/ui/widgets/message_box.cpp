@@ -17,16 +17,17 @@ bool ended = false;
 QList<MessageBox::Shown> recorded;
 QList<std::pair<QString, bool>> passwordAnswers;
 
-QMessageBox::Icon toQt(MessageBox::Icon icon)
+QMessageBox::Icon iconOf(MessageBox::Kind kind)
 {
-    switch (icon) {
-    case MessageBox::Icon::Information:
+    switch (kind) {
+    case MessageBox::Kind::Information:
         return QMessageBox::Information;
-    case MessageBox::Icon::Warning:
+    case MessageBox::Kind::Refusal:
         return QMessageBox::Warning;
-    case MessageBox::Icon::Critical:
+    case MessageBox::Kind::Failure:
+    case MessageBox::Kind::Alarm:
         return QMessageBox::Critical;
-    case MessageBox::Icon::None:
+    case MessageBox::Kind::Notice:
         break;
     }
     return QMessageBox::NoIcon;
@@ -51,18 +52,18 @@ void MessageBox::plainButtonsEverywhere()
     QApplication::setStyle(new PlainButtonStyle); // the application takes it
 }
 
-void MessageBox::show(QWidget* parent, const QString& text, const QString& title, Icon icon)
+void MessageBox::show(QWidget* parent, const QString& text, const QString& title, Kind kind)
 {
     if (ended)
         return;
     if (recording) {
-        recorded.append({title, text, icon});
+        recorded.append({title, text, kind});
         return;
     }
     // The program's two-line texts break with a line feed and a carriage return; the box needs only the first.
     QString shownText = text;
     shownText.remove(QLatin1Char('\r'));
-    QMessageBox box(toQt(icon), title.isEmpty() ? defaultTitle() : title, shownText, QMessageBox::Ok, parent);
+    QMessageBox box(iconOf(kind), title.isEmpty() ? defaultTitle() : title, shownText, QMessageBox::Ok, parent);
     box.exec();
 }
 
@@ -89,7 +90,7 @@ bool MessageBox::askPassword(QWidget* parent, const QString& title, const QStrin
     if (ended)
         return false;
     if (recording) {
-        recorded.append({title, label, Icon::None});
+        recorded.append({title, label, Kind::Notice});
         if (passwordAnswers.isEmpty())
             return false;
         const auto [answer, accepted] = passwordAnswers.takeFirst();

@@ -12,22 +12,24 @@ namespace tessary {
 class MessageBox
 {
 public:
-    enum class Icon
+    // What a box tells, which alone decides its icon, so that every box of one kind looks the same.
+    enum class Kind
     {
-        None,
-        Information,
-        Warning,
-        Critical
+        Notice,      // the program's own remarks (help, documentation): no icon
+        Information, // what a command did
+        Refusal,     // what the user asked for cannot be done as asked: a warning sign
+        Failure,     // the system failed the program (a file, a disk, the network): a stop sign
+        Alarm,       // the wizard's hostile mode, a stop sign in jest
     };
 
     struct Shown
     {
         QString title; // empty: the application's default title
         QString text;
-        Icon icon = Icon::None;
+        Kind kind = Kind::Notice;
     };
 
-    static void show(QWidget* parent, const QString& text, const QString& title = {}, Icon icon = Icon::None);
+    static void show(QWidget* parent, const QString& text, const QString& title = {}, Kind kind = Kind::Notice);
 
     // No pictures on any box's or dialog's standard buttons, whatever the desktop theme says: no other button of
     // the program has one. Once, on the application.

@@ -13,7 +13,7 @@ bool storableOrRefused(QWidget* field, const QString& what, const QString& text,
     if (fitsCodePage(text))
         return true;
     MessageBox::show(field->window(), unstorableTextMessage(what, nameCharacter ? text : QString()),
-                     MessageBox::programTitle(), MessageBox::Icon::Warning);
+                     MessageBox::programTitle(), MessageBox::Kind::Refusal);
     field->setFocus();
     return false;
 }

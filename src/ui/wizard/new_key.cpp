@@ -12,7 +12,9 @@
 #include "ui/widgets/storable_field.h"
 #include "ui/wizard/report_area.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QLabel>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -176,13 +178,30 @@ void NewKey::showWalk()
 
 bool NewKey::keyNameAcceptable() const
 {
+    return !m_keyName->text().isEmpty() && keyNameProblem().isEmpty();
+}
+
+QString NewKey::keyNameProblem() const
+{
     const QString name = m_keyName->text();
-    return !name.isEmpty() && fitsCodePage(name) && m_session.keyTable().isKeyNameUnique(toCodePage(name));
+    if (!fitsCodePage(name))
+        return unstorableTextMessage(QStringLiteral("key name"), name);
+    if (!m_session.keyTable().isKeyNameUnique(toCodePage(name)))
+        return namesMustBeUniqueMessage();
+    return {};
 }
 
 void NewKey::keyName_Change()
 {
     m_walk.keyNameChanged(keyNameAcceptable());
+    const QString problem = m_keyName->text().isEmpty() ? QString() : keyNameProblem();
+    if (problem != m_keyNameProblem->text()) {
+        m_keyNameProblem->setText(problem);
+        // A screen reader hears it with the field, and hears it change.
+        m_keyName->setAccessibleDescription(problem);
+        QAccessibleEvent changed(m_keyName, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&changed);
+    }
     showWalk();
 }
 
@@ -204,18 +223,18 @@ void NewKey::finish()
     record.userName = toCodePage(m_keyUsername->text());
     QWidget* owner = parentWidget();
     if (m_model.addKey(record) == KeyTable::AddResult::TableFull)
-        MessageBox::show(owner, maximumKeysMessage());
+        MessageBox::show(owner, maximumKeysMessage(), {}, MessageBox::Kind::Refusal);
     wipe(record.password);
     QString error;
     // A key that could not be written stays in the table: the save when the key browser closes tries again.
     if (!m_session.save(&error))
-        MessageBox::show(owner, keptUnsavedMessage(error), MessageBox::programTitle(), MessageBox::Icon::Critical);
+        MessageBox::show(owner, keptUnsavedMessage(error), MessageBox::programTitle(), MessageBox::Kind::Failure);
     accept();
 }
 
 void NewKey::help()
 {
-    MessageBox::show(this, QStringLiteral("Bar, Humbug!"), hostileModeCaption(), MessageBox::Icon::Critical);
+    MessageBox::show(this, QStringLiteral("Bar, Humbug!"), hostileModeCaption(), MessageBox::Kind::Alarm);
     setWindowTitle(QStringLiteral("Tessary - Password Wizard (HOSTILE MODE)"));
     if (parentWidget())
         parentWidget()->setWindowTitle(hostileModeCaption());
@@ -266,14 +285,14 @@ bool NewKey::eventFilter(QObject* watched, QEvent* event)
         }
         if (isEnter(key)) {
             enterKey(watched, key);
-            // The notes take their line break as any multi-line box does; the other fields have none to take.
-            return watched != m_keyDescription || (key.modifiers() & Qt::ControlModifier);
+            // Ctrl+Enter's line break is put in by enterKey; a plain Enter moved on and leaves the notes as they were.
+            return true;
         }
     }
     return QDialog::eventFilter(watched, event);
 }
 
-// Enter with Ctrl is a line feed, without it a carriage return.
+// In the notes Ctrl+Enter starts a new line and Enter alone moves on; elsewhere Enter moves on.
 void NewKey::enterKey(QObject* field, const QKeyEvent& key)
 {
     if (field == m_keyName || field == m_passwordBox) {

@@ -91,6 +91,8 @@ private:
     void apply(const NewKeyWalk::Step& step);
     void showWalk();
     bool keyNameAcceptable() const;
+    // Why a name that was typed cannot be the new key's, or empty.
+    QString keyNameProblem() const;
     // False, after a message, when a field holds text the key ring cannot store.
     // `quoted`: the message names the first such character (never for the password).
     bool accountStorable();
@@ -108,6 +110,7 @@ private:
 
     QStackedWidget* m_passwordWizard = nullptr;
     QLineEdit* m_keyName = nullptr;
+    QLabel* m_keyNameProblem = nullptr;
     QLineEdit* m_passwordBox = nullptr;
     QWidget* m_breakdownIndicator = nullptr;
     MeterBar* m_picture2 = nullptr; // Length

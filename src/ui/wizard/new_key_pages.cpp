@@ -117,6 +117,11 @@ QWidget* NewKey::keyNamePage()
     layout->addStretch();
     layout->addWidget(caption(QStringLiteral("Please choose your &Keyname:"), m_keyName, panel));
     layout->addWidget(m_keyName);
+    // Why Next stays grey for a name that was typed.
+    m_keyNameProblem = named(new QLabel(panel), "keyNameProblem");
+    m_keyNameProblem->setWordWrap(true);
+    m_keyNameProblem->setTextFormat(Qt::PlainText);
+    layout->addWidget(m_keyNameProblem);
     return panel;
 }
 

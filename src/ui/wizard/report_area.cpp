@@ -92,6 +92,7 @@ ReportArea::ReportArea(QWidget* parent)
     m_picture7->setPalette(white);
 
     m_vScroll1->setObjectName(QStringLiteral("VScroll1"));
+    m_vScroll1->setAccessibleName(QStringLiteral("Scroll the report"));
     m_vScroll1->setRange(0, 100);
     m_vScroll1->setSingleStep(7);
     m_vScroll1->setPageStep(35);

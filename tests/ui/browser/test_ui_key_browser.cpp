@@ -164,8 +164,8 @@ private slots:
             QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(caption) << key << enabled << check;
         };
         row("menuFile", "&File", none, true, -1);
-        row("menuImportKeyring", "&Import Keyring", none, false, -1);
-        row("menuExportKeyring", "&Export Keyring", QKeySequence(Qt::CTRL | Qt::Key_E), false, -1);
+        row("menuImportKeyring", "&Import Keyring", none, true, -1);
+        row("menuExportKeyring", "&Export Keyring", QKeySequence(Qt::CTRL | Qt::Key_E), true, -1);
         row("menuExit", "E&xit", none, true, -1);
         row("ViewMenu", "&View", none, true, -1);
         row("ViewToolbar", "&Toolbar", none, false, 1);
@@ -232,7 +232,7 @@ private slots:
                                                    "menuFind menuKeyHealth ViewSep4 menuRefreshDisplay viewOptions"));
         QCOMPARE(names("menuKey"), QStringLiteral("copyPassword menuKeySeperatorC menuNewKey menuDeleteKey "
                                                   "menuKeySeperatorA menuRenameKey menuKeyProperties "
-                                                  "menuChangePassword"));
+                                                  "menuChangePassword menuKeySeperatorB menuGotoPage"));
         QCOMPARE(names("menuHelp"), QStringLiteral("menuWebUpdate menuDocumentation menuHelpSeperator menuAbout"));
         QCOMPARE(names("popUp"), QStringLiteral("popupCopyPassword sepa popUpKeyProps"));
         QCOMPARE(names("Sortby"), QStringLiteral("SortbyName SortbyDate SortbyDescription"));
@@ -324,6 +324,44 @@ private slots:
             QCOMPARE(popup->defaultAction(), browser.window->action(QStringLiteral("popupCopyPassword")));
             QCOMPARE(browser.window->keyView()->selectedRow(), 1);
         }
+        popup->hide();
+    }
+
+    // The keyboard's ways to the same menu, at the selected row, in a list and in details.
+    void popupByKeyboard_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("selected");
+        QTest::newRow("Menu key, details") << int(KeyView::Report) << int(Qt::Key_Menu) << 0 << true;
+        QTest::newRow("Shift+F10, list") << int(KeyView::List) << int(Qt::Key_F10) << int(Qt::ShiftModifier) << true;
+        QTest::newRow("F10 alone") << int(KeyView::Report) << int(Qt::Key_F10) << 0 << true;
+        QTest::newRow("Menu key, nothing selected") << int(KeyView::Report) << int(Qt::Key_Menu) << 0 << false;
+    }
+
+    void popupByKeyboard()
+    {
+        QFETCH(int, mode);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(bool, selected);
+        Browser browser;
+        browser.window->resize(600, 400);
+        browser.window->switchView(KeyView::ViewMode(mode));
+        QVERIFY(QTest::qWaitForWindowExposed(browser.window));
+        if (selected)
+            browser.select(2);
+        else
+            browser.window->keyView()->selectionModel()->clearSelection();
+        QAbstractItemView* view = browser.window->keyView()->currentView();
+        QTest::keyClick(view, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QMenu* popup = browser.window->popupMenu();
+        const bool expected = selected && (key == Qt::Key_Menu || modifiers == Qt::ShiftModifier);
+        QCOMPARE(popup->isVisible(), expected);
+        if (expected)
+            QVERIFY(popup->geometry().contains(view->viewport()->mapToGlobal(
+                view->visualRect(view->model()->index(2, 0)).center()) + QPoint(1, 1)));
         popup->hide();
     }
 

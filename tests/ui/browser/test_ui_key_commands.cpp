@@ -5,6 +5,7 @@
 #include "ui/browser/password_clipboard.h"
 #include "ui/key_properties/modify_key.h"
 #include "ui/widgets/key_table_model.h"
+#include "ui/wizard/new_key.h"
 #include "ui_fixture.h"
 
 #include <QAbstractItemView>
@@ -283,6 +284,21 @@ private slots:
         const QString unstorable = unstorableTextMessage(QStringLiteral("key name"));
         QTest::newRow("Greek letter") << QStringLiteral("\u03A9mega") << unstorable;
         QTest::newRow("emoji") << QString::fromUcs4(U"key \U0001F511") << unstorable;
+        QTest::newRow("256 characters") << QString(256, u'n') << tooLongTextMessage(QStringLiteral("key name"), 255);
+    }
+
+    // F2's editor takes no more than a name may hold.
+    void renameEditorStopsAt255()
+    {
+        Browser browser;
+        browser.window->resize(600, 400);
+        QVERIFY(QTest::qWaitForWindowExposed(browser.window));
+        browser.select(0);
+        browser.window->startRename();
+        auto* editor = browser.window->keyView()->currentView()->findChild<QLineEdit*>();
+        QVERIFY(editor);
+        editor->setText(QString(300, u'n'));
+        QCOMPARE(editor->text().size(), 255);
     }
 
     void renameRefusals()
@@ -470,15 +486,20 @@ private slots:
         Browser browser;
         browser.window->Toolbar1_ButtonClick(4);
         QVERIFY(MessageBox::takeRecorded().isEmpty());
+        QVERIFY(browser.fixture.program->newKey());
+        browser.fixture.program->newKey()->reject();
+        tessary::test::flushDeletes();
         while (browser.table().keyCount() < KeyTable::capacity) {
             KeyRecord filler;
             filler.name = "f" + QByteArray::number(browser.table().keyCount());
             browser.window->model()->addKey(filler);
         }
+        // Refused at once, from the toolbar and from the menu (Ctrl+N): no wizard opens.
         browser.window->Toolbar1_ButtonClick(4);
         QCOMPARE(Fixture::texts(MessageBox::takeRecorded()), QStringList{maximumKeysMessage()});
         browser.window->action(QStringLiteral("menuNewKey"))->trigger();
-        QVERIFY(MessageBox::takeRecorded().isEmpty());
+        QCOMPARE(Fixture::texts(MessageBox::takeRecorded()), QStringList{maximumKeysMessage()});
+        QVERIFY(!browser.fixture.program->newKey());
     }
 
     void documentation()

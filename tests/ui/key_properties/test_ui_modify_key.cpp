@@ -1,6 +1,7 @@
 // The key properties window: filling it, the three buttons that all store, the password kept from edits, the
 // reveal panel and a key that cannot be found.
 #include "ui/browser/key_browser.h"
+#include "ui/flow/tessary_tray.h"
 #include "ui/key_properties/change_password.h"
 #include "ui/key_properties/modify_key.h"
 #include "ui/login/login_form.h"
@@ -83,6 +84,19 @@ private slots:
         window->cmdNav_Click(6);
         QTest::mouseClick(login->windowHandle(), Qt::LeftButton, {}, onCancel);
         QCOMPARE(browser.fixture.ends, 1);
+    }
+
+    // The tray's first item, while the window waits for an answer, brings it forward instead of opening a login
+    // window nobody could reach.
+    void theTrayBringsItForward()
+    {
+        Browser browser;
+        ModifyKey* window = openFor(browser, 0);
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        browser.window->activateWindow();
+        browser.fixture.program->tray()->mnuLogin_Click();
+        QVERIFY(!browser.fixture.program->loginForm());
+        QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(window));
     }
 
     void popupOpensItToo()

@@ -6,7 +6,10 @@
 #include "ui/login/new_user.h"
 #include "ui/widgets/key_table_model.h"
 #include "ui/widgets/password_box.h"
+#include "ui/widgets/combo_box_name.h"
 #include "ui_fixture.h"
+
+#include <QAccessible>
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -74,6 +77,21 @@ private slots:
         QVERIFY(!login.timer->isActive());
         QCOMPARE(login.box->echoMode(), QLineEdit::Password);
         QCOMPARE(login.box->textTimeout(), 30);
+    }
+
+    // A screen reader hears the user list by its label, and the name it shows as its value.
+    void userListIsNamedByItsLabel()
+    {
+        nameComboBoxesByTheirLabels();
+        Fixture fixture;
+        fixture.addUser(QStringLiteral("Alice Smith"), QStringLiteral("pw"));
+        Login login(fixture);
+        QAccessibleInterface* list =
+            QAccessible::queryAccessibleInterface(login.form->findChild<QComboBox*>(QStringLiteral("LoginNames")));
+        QVERIFY(list);
+        QCOMPARE(list->role(), QAccessible::ComboBox);
+        QCOMPARE(list->text(QAccessible::Name), QStringLiteral("Username"));
+        QCOMPARE(list->text(QAccessible::Value), QStringLiteral("Alice Smith"));
     }
 
     void userList_data()
@@ -190,7 +208,7 @@ private slots:
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown[0].text, QStringLiteral("Incorrect Password!"));
         QCOMPARE(shown[0].title, QStringLiteral("Tessary"));
-        QCOMPARE(shown[0].icon, MessageBox::Icon::Critical);
+        QCOMPARE(shown[0].kind, MessageBox::Kind::Refusal);
         QVERIFY(login.done->isEnabled());
         QVERIFY(login.box->isEnabled());
         QVERIFY(login.form->isVisible());
@@ -381,7 +399,7 @@ private slots:
         const QList<MessageBox::Shown> shown = MessageBox::takeRecorded();
         QCOMPARE(Fixture::texts(shown), QStringList{notKeyRingMessage(QStringLiteral("Ann.keyRing"))});
         QCOMPARE(shown[0].title, QStringLiteral("Tessary"));
-        QCOMPARE(shown[0].icon, MessageBox::Icon::None); // a plain box: only "Incorrect Password!" has an icon
+        QCOMPARE(shown[0].kind, MessageBox::Kind::Failure);
         QCOMPARE(fixture.ends, 1);
         QVERIFY(!fixture.program->session().isLoggedIn());
     }
@@ -404,7 +422,7 @@ private slots:
         const QList<MessageBox::Shown> shown = MessageBox::takeRecorded();
         QCOMPARE(Fixture::texts(shown), QStringList{damagedKeyRingMessage()});
         QCOMPARE(shown[0].title, QStringLiteral("Tessary"));
-        QCOMPARE(shown[0].icon, MessageBox::Icon::None);
+        QCOMPARE(shown[0].kind, MessageBox::Kind::Failure);
         QVERIFY(fixture.program->session().isLoggedIn());
         QCOMPARE(login.rows(), 1);
         QCOMPARE(fixture.ends, 0);

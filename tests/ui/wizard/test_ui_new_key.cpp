@@ -9,6 +9,7 @@
 #include "ui/wizard/report_area.h"
 #include "ui_fixture.h"
 
+#include <QLabel>
 #include <QCheckBox>
 #include <QDir>
 #include <QLineEdit>
@@ -127,6 +128,32 @@ class TestUiNewKey : public QObject
 private slots:
     // Each fixture keeps the settings store in its own temporary folder.
     void init() { MessageBox::setRecording(true); }
+
+    // Next greys for a name it cannot take, and the page says why, to the eye and to a screen reader.
+    void whyANameIsRefused_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("acceptable") << QStringLiteral("bank") << QString();
+        QTest::newRow("nothing typed") << QString() << QString();
+        QTest::newRow("taken") << QStringLiteral("beta") << namesMustBeUniqueMessage();
+        QTest::newRow("outside the code page")
+            << QStringLiteral("\u0416ar") << unstorableTextMessage(QStringLiteral("key name"), QStringLiteral("\u0416"));
+    }
+
+    void whyANameIsRefused()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, why);
+        Browser browser;
+        NewKey* window = open(browser);
+        window->cmdNav_Click(NewKey::Next);
+        field<QLineEdit>(window, "keyName")->setText(QStringLiteral("x"));
+        field<QLineEdit>(window, "keyName")->setText(name);
+        QCOMPARE(field<QLabel>(window, "keyNameProblem")->text(), why);
+        QCOMPARE(field<QLineEdit>(window, "keyName")->accessibleDescription(), why);
+        QCOMPARE(field<QPushButton>(window, "cmdNav_6")->isEnabled(), !name.isEmpty() && why.isEmpty());
+    }
 
     void opensFreshFromMenuAndToolbar()
     {
@@ -251,8 +278,10 @@ private slots:
         QTest::keyClick(target, Qt::Key_Return, Qt::KeyboardModifiers(modifiers));
         QCOMPARE(window->currentPage(), pageAfter);
         QCOMPARE(window->focusWidget()->objectName(), focusAfter);
-        if (name == QLatin1String("keyDescription")) // the key is not swallowed: the box takes its line break
-            QCOMPARE(static_cast<QPlainTextEdit*>(target)->toPlainText(), text + QLatin1Char('\n'));
+        // Enter that moved on leaves the notes as typed; Ctrl+Enter is their line break.
+        if (name == QLatin1String("keyDescription"))
+            QCOMPARE(static_cast<QPlainTextEdit*>(target)->toPlainText(),
+                     modifiers ? text + QLatin1Char('\n') : text);
     }
 
     void storedKeyReadBack_data()
@@ -327,8 +356,14 @@ private slots:
             filler.name = "f" + QByteArray::number(browser.table().keyCount());
             browser.window->model()->addKey(filler);
         }
-        QPointer<NewKey> window = open(browser); // the menu item has no capacity test
+        // A wizard opened before the table filled up (Ctrl+N refuses a full one at once).
+        browser.table().removeKey(KeyTable::capacity);
+        browser.window->showKeyRing();
+        QPointer<NewKey> window = open(browser);
         QVERIFY(window);
+        KeyRecord last;
+        last.name = "last";
+        browser.window->model()->addKey(last);
         finish(window);
         QCOMPARE(Fixture::texts(MessageBox::takeRecorded()), QStringList{maximumKeysMessage()});
         QCOMPARE(browser.table().keyCount(), KeyTable::capacity);
@@ -613,7 +648,7 @@ private slots:
         finish(window);
         const QList<MessageBox::Shown> shown = MessageBox::takeRecorded();
         QCOMPARE(shown.size(), 1);
-        QCOMPARE(shown[0].icon, MessageBox::Icon::Critical);
+        QCOMPARE(shown[0].kind, MessageBox::Kind::Failure);
         QVERIFY(shown[0].text.endsWith(keptUnsavedMessage({}).mid(2)));
         QVERIFY(!window->isVisible());
         QCOMPARE(browser.window->model()->rowCount(), 4);
