@@ -66,6 +66,13 @@ void Descriptor::reset(int fd)
     m_fd = fd;
 }
 
+int Descriptor::release()
+{
+    const int fd = m_fd;
+    m_fd = -1;
+    return fd;
+}
+
 bool Descriptor::close()
 {
     const int fd = m_fd;

@@ -27,6 +27,8 @@ public:
     int get() const { return m_fd; }
     bool valid() const { return m_fd >= 0; }
     void reset(int fd);
+    // Hands the descriptor over, no longer owned.
+    int release();
     // Closes now, so that an error the close reports is not lost.
     bool close();
 
