@@ -8,16 +8,45 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QMap>
 #include <QTest>
 
 #include <cerrno>
 #include <cstring>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 using namespace tessary;
+
+// The calls that put a save on the disk, in the order the writers make them: these definitions stand in for the
+// C library's within this test's own code and its libraries, and pass every call on to the kernel.
+namespace {
+bool recording = false;
+QStringList calls;
+
+QString openedPath(int fd)
+{
+    return QFileInfo(QStringLiteral("/proc/self/fd/%1").arg(fd)).symLinkTarget();
+}
+} // namespace
+
+extern "C" int fsync(int fd)
+{
+    if (recording)
+        calls.append(QStringLiteral("sync ") + openedPath(fd));
+    return static_cast<int>(::syscall(SYS_fsync, fd));
+}
+
+extern "C" int rename(const char* from, const char* to) noexcept
+{
+    if (recording)
+        calls.append(QStringLiteral("rename %1 %2").arg(QFile::decodeName(from), QFile::decodeName(to)));
+    return ::renameat(AT_FDCWD, from, AT_FDCWD, to);
+}
 
 namespace {
 
@@ -99,6 +128,7 @@ void prepare(Writer writer, const QString& directory, Session& session)
 } // namespace
 
 Q_DECLARE_METATYPE(Writer)
+Q_DECLARE_METATYPE(tessary::Links)
 
 class TestFullDisk : public QObject
 {
@@ -261,9 +291,11 @@ private slots:
     void saveRemovesWhatAKilledSaveLeft()
     {
         // Files as a save killed before its rename leaves them, old enough that no save can still be writing
-        // them, beside files that only look alike.
+        // them, beside files that only look alike or are no plain files, and one in the folder the ring's link
+        // leads to.
         QTemporaryDir dir;
-        const QDateTime hourAgo = QDateTime::currentDateTime().addSecs(-3600);
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("elsewhere")));
+        const QDateTime now = QDateTime::currentDateTime();
         const auto make = [&](const QString& name, const QDateTime& modified) {
             QFile file(dir.filePath(name));
             QVERIFY(file.open(QIODevice::WriteOnly));
@@ -271,32 +303,154 @@ private slots:
             file.flush();
             QVERIFY(file.setFileTime(modified, QFileDevice::FileModificationTime));
         };
-        const QStringList abandoned{QStringLiteral(".tessary-saving-Ab3xZ9"), QStringLiteral(".tessary-saving-000000")};
-        const QStringList kept{
-            QStringLiteral(".tessary-saving-Fresh1"), // perhaps another save's, still being written
-            QStringLiteral("alice.keyRing.backup"),   // the user's own copies
-            QStringLiteral("alice.keyRing.Ab3xZ9"),
-            QStringLiteral(".tessary-saving-Ab3xZ"),
-            QStringLiteral(".tessary-saving-Ab3x-9"),
-            QStringLiteral(".tessary-saving-Ab3xZ9.old"),
-            QStringLiteral("alice.keyRing.lock"),
+        const QMap<QString, QDateTime> abandoned{
+            {QStringLiteral(".tessary-saving-Ab3xZ9"), now.addSecs(-3600)},
+            {QStringLiteral(".tessary-saving-000000"), now.addSecs(-601)},
+            {QStringLiteral(".tessary-saving-Ahead1"), now.addDays(2)}, // made under a clock far ahead
         };
-        for (const QString& name : abandoned + kept)
-            make(name, name.endsWith(QStringLiteral("Fresh1")) ? QDateTime::currentDateTime() : hourAgo);
+        const QMap<QString, QDateTime> kept{
+            {QStringLiteral(".tessary-saving-Fresh1"), now}, // perhaps another save's, still being written
+            {QStringLiteral(".tessary-saving-Fivemn"), now.addSecs(-300)},
+            {QStringLiteral(".tessary-saving-Ahead2"), now.addSecs(3600)},
+            {QStringLiteral("elsewhere/.tessary-saving-Other1"), now.addSecs(-3600)},
+            {QStringLiteral("alice.keyRing.backup"), now.addSecs(-3600)}, // the user's own copies
+            {QStringLiteral("alice.keyRing.Ab3xZ9"), now.addSecs(-3600)},
+            {QStringLiteral(".tessary-saving-Ab3xZ"), now.addSecs(-3600)},
+            {QStringLiteral(".tessary-saving-Ab3x-9"), now.addSecs(-3600)},
+            {QStringLiteral(".tessary-saving-Ab3xZ9.old"), now.addSecs(-3600)},
+            {QStringLiteral("alice.keyRing.lock"), now.addSecs(-3600)},
+        };
+        for (auto it = abandoned.begin(); it != abandoned.end(); ++it)
+            make(it.key(), it.value());
+        for (auto it = kept.begin(); it != kept.end(); ++it)
+            make(it.key(), it.value());
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral(".tessary-saving-Folder")));
         QVERIFY(QFile::link(dir.filePath(QStringLiteral("alice.keyRing.backup")),
                             dir.filePath(QStringLiteral(".tessary-saving-Link99"))));
+        const QByteArray fifo = QFile::encodeName(dir.filePath(QStringLiteral(".tessary-saving-Fifo99")));
+        QVERIFY(::mkfifo(fifo.constData(), 0600) == 0);
+        const timespec hourAgo[2] = {{now.toSecsSinceEpoch() - 3600, 0}, {now.toSecsSinceEpoch() - 3600, 0}};
+        QVERIFY(::utimensat(AT_FDCWD, fifo.constData(), hourAgo, 0) == 0);
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("elsewhere/alice.keyRing")),
+                            dir.filePath(QStringLiteral("alice.keyRing"))));
 
         QString reason;
-        QVERIFY2(replaceFile(dir.filePath(QStringLiteral("alice.keyRing")), "new ring", reason), qPrintable(reason));
+        QVERIFY2(replaceFile(dir.filePath(QStringLiteral("alice.keyRing")), "new ring", reason, Links::Follow),
+                 qPrintable(reason));
 
-        for (const QString& name : abandoned)
+        for (const QString& name : abandoned.keys())
             QVERIFY2(!QFileInfo::exists(dir.filePath(name)), qPrintable(name));
-        for (const QString& name : kept + QStringList{QStringLiteral(".tessary-saving-Folder")})
+        for (const QString& name : kept.keys())
             QVERIFY2(QFileInfo::exists(dir.filePath(name)), qPrintable(name));
+        QVERIFY(QFileInfo(dir.filePath(QStringLiteral(".tessary-saving-Folder"))).isDir());
         QVERIFY(QFileInfo(dir.filePath(QStringLiteral(".tessary-saving-Link99"))).isSymLink());
-        const auto everything = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System | QDir::Hidden;
-        QCOMPARE(QDir(dir.path()).entryList(everything).size(), kept.size() + 3); // the folder, the link, the ring
+        QVERIFY(QFileInfo(dir.filePath(QStringLiteral(".tessary-saving-Fifo99"))).exists());
+    }
+
+    // The new file reaches the disk before it takes the old one's name, and the name before the save is done.
+    void savesReachTheDiskBeforeTheirRename_data()
+    {
+        QTest::addColumn<Links>("links");
+        QTest::newRow("a file") << Links::Refuse;
+        QTest::newRow("through a link") << Links::Follow;
+    }
+
+    void savesReachTheDiskBeforeTheirRename()
+    {
+        QFETCH(Links, links);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("real")));
+        const QString folder = QFileInfo(dir.path()).canonicalFilePath() + (links == Links::Follow ? QStringLiteral("/real") : QString());
+        const QString target = folder + QStringLiteral("/alice.keyRing");
+        QString reason;
+        QVERIFY(replaceFile(target, "old", reason));
+        if (links == Links::Follow)
+            QVERIFY(QFile::link(target, dir.filePath(QStringLiteral("alice.keyRing"))));
+
+        calls.clear();
+        recording = true;
+        const bool saved = replaceFile(dir.filePath(QStringLiteral("alice.keyRing")), "new", reason, links);
+        recording = false;
+        QVERIFY2(saved, qPrintable(reason));
+        QCOMPARE(calls.size(), 3);
+        const QString made = calls.at(1).section(QLatin1Char(' '), 1, 1);
+        QVERIFY2(made.startsWith(folder + QStringLiteral("/.tessary-saving-")), qPrintable(made));
+        QCOMPARE(calls, (QStringList{QStringLiteral("sync ") + made, QStringLiteral("rename %1 %2").arg(made, target),
+                                     QStringLiteral("sync ") + folder}));
+    }
+
+    // No write lands where a planted link points: the export, the user list and a damaged ring's copy are not
+    // written through one, and a user's own ring may not lead to another user's.
+    void writersRefuseLinks_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::newRow("export") << QStringLiteral("tessary.keyRing");
+        QTest::newRow("user list") << QStringLiteral("Tessary.UserList");
+        QTest::newRow("damaged ring's copy") << QStringLiteral("alice.keyRing.bak");
+        QTest::newRow("a ring to another user's") << QStringLiteral("alice.keyRing");
+    }
+
+    void writersRefuseLinks()
+    {
+        QFETCH(QString, link);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("bob")));
+        const QString victim = dir.filePath(QStringLiteral("bob/bob.keyRing"));
+        Session session(dir.path());
+        QVERIFY(session.createUser(QStringLiteral("bob"), QStringLiteral("pw")).succeeded());
+        QVERIFY(QFile::rename(dir.filePath(QStringLiteral("bob.keyRing")), victim));
+        QVERIFY(QFile::link(victim, dir.filePath(QStringLiteral("bob.keyRing")))); // bob's own, kept elsewhere
+        QVERIFY(session.createUser(QStringLiteral("alice"), QStringLiteral("pw")).succeeded());
+        addKey(session, "mail", 10);
+        if (link == QLatin1String("alice.keyRing.bak"))
+            session.keyRing().readDamaged = true;
+        if (link == QLatin1String("Tessary.UserList"))
+            QVERIFY(QFile::rename(dir.filePath(link), dir.filePath(QStringLiteral("list"))));
+        else
+            QFile::remove(dir.filePath(link));
+        QVERIFY(QFile::link(victim, dir.filePath(link)));
+        const auto before = snapshot(dir.filePath(QStringLiteral("bob")));
+
+        QString error;
+        bool written = false;
+        if (link == QLatin1String("tessary.keyRing"))
+            written = session.exportKeyRing(&error);
+        else if (link == QLatin1String("Tessary.UserList"))
+            error = Session(dir.path()).createUser(QStringLiteral("carol"), QStringLiteral("pw")).message;
+        else
+            written = session.save(&error);
+        QVERIFY(!written);
+        QVERIFY2(error.contains(link), qPrintable(error));
+        QCOMPARE(snapshot(dir.filePath(QStringLiteral("bob"))), before);
+        QVERIFY(QFileInfo(dir.filePath(link)).isSymLink());
+        if (link == QLatin1String("alice.keyRing"))
+            QCOMPARE(Session(dir.path()).login(QStringLiteral("alice"), QStringLiteral("pw")).status,
+                     Session::Outcome::Status::Refused);
+    }
+
+    // A save by root in another user's folder leaves each file to its owner.
+    void savesKeepTheOwner()
+    {
+        if (::geteuid() != 0)
+            QSKIP("only root can give a file away");
+        QTemporaryDir dir;
+        Session session(dir.path());
+        QVERIFY(session.createUser(QStringLiteral("alice"), QStringLiteral("pw")).succeeded());
+        const QString ring = dir.filePath(QStringLiteral("alice.keyRing"));
+        const QString list = dir.filePath(QStringLiteral("Tessary.UserList"));
+        for (const QString& file : {ring, list})
+            QVERIFY(::chown(QFile::encodeName(file).constData(), 65534, 65534) == 0);
+        addKey(session, "mail", 10);
+        QVERIFY(session.save());
+        QVERIFY(Session(dir.path()).createUser(QStringLiteral("bob"), QStringLiteral("pw")).succeeded());
+        for (const QString& file : {ring, list}) {
+            struct stat status = {};
+            QVERIFY(::stat(QFile::encodeName(file).constData(), &status) == 0);
+            QCOMPARE(status.st_uid, uid_t(65534));
+            QCOMPARE(status.st_gid, gid_t(65534));
+            QCOMPARE(status.st_mode & 0777, mode_t(0600));
+        }
+        QCOMPARE(readKeyRing(ring).table.keyCount(), 1);
     }
 
     void longestFileNameCanBeSaved()

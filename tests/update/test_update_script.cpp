@@ -4,6 +4,7 @@
 #include "update/update_script.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -36,6 +37,7 @@ private slots:
     void evaluate_data();
     void evaluate();
     void workedExample();
+    void historyIsNotWrittenThroughALink();
     void longHistoryIsCut_data();
     void longHistoryIsCut();
 };
@@ -218,6 +220,25 @@ void TestUpdateScript::workedExample()
     QFile written(history);
     QVERIFY(written.open(QIODevice::ReadOnly));
     QCOMPARE(written.readAll(), QByteArray(" 0.1,First alpha,0.2,Login fixed,0.3,New wizard pages\r\n"));
+}
+
+void TestUpdateScript::historyIsNotWrittenThroughALink()
+{
+    QTemporaryDir dir;
+    const QString ring = dir.filePath(QStringLiteral("alice.keyRing"));
+    QFile victim(ring);
+    QVERIFY(victim.open(QIODevice::WriteOnly));
+    victim.write("a key ring");
+    victim.close();
+    const QString history = dir.filePath(QStringLiteral("history.dat"));
+    QVERIFY(QFile::link(ring, history));
+
+    const UpdateCheck check = evaluateUpdateScript(example, history);
+    QCOMPARE(check.outcome, UpdateCheck::Outcome::Unreadable);
+    QVERIFY2(check.message.contains(history), qPrintable(check.message));
+    QVERIFY(victim.open(QIODevice::ReadOnly));
+    QCOMPARE(victim.readAll(), QByteArray("a key ring"));
+    QVERIFY(QFileInfo(history).isSymLink());
 }
 
 void TestUpdateScript::longHistoryIsCut_data()
