@@ -58,6 +58,43 @@ bool waitForEcho(int fd, bool on)
     return false;
 }
 
+// Waits until the process is stopped, for at most a few seconds.
+bool waitForStop(qint64 pid)
+{
+    QDeadlineTimer deadline(10'000);
+    while (!deadline.hasExpired()) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (stat.open(QIODevice::ReadOnly) && stat.readAll().split(')').value(1).startsWith(" T"))
+            return true;
+        QThread::msleep(10);
+    }
+    return false;
+}
+
+// A pseudo-terminal: the tool reads from `name`, the test types at `master` and watches the settings through
+// `observer`.
+struct Terminal
+{
+    Terminal()
+    {
+        master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0) {
+            name = QString::fromLocal8Bit(::ptsname(master));
+            observer = ::open(QFile::encodeName(name).constData(), O_RDWR | O_NOCTTY);
+        }
+    }
+    ~Terminal()
+    {
+        ::close(observer);
+        ::close(master);
+    }
+    bool isOpen() const { return observer >= 0; }
+
+    int master = -1;
+    int observer = -1;
+    QString name;
+};
+
 } // namespace
 
 class TestCliSafety : public QObject
@@ -170,25 +207,50 @@ private slots:
         QFETCH(int, number);
         QTemporaryDir dir;
         QVERIFY(makeAnn(dir.path(), {}));
-        const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-        QVERIFY(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
-        const QString terminal = QString::fromLocal8Bit(::ptsname(master));
-        const int observer = ::open(QFile::encodeName(terminal).constData(), O_RDWR | O_NOCTTY);
-        QVERIFY(observer >= 0);
-        QVERIFY(waitForEcho(observer, true));
+        Terminal terminal;
+        QVERIFY(terminal.isOpen());
+        QVERIFY(waitForEcho(terminal.observer, true));
 
         QProcess process;
-        process.setStandardInputFile(terminal);
+        process.setStandardInputFile(terminal.name);
         process.start(QStringLiteral(TESSARY_CLI),
                       {QStringLiteral("--dir"), dir.path(), QStringLiteral("ls"), QStringLiteral("Ann")});
         QVERIFY(process.waitForStarted());
-        QVERIFY2(waitForEcho(observer, false), "the prompt never turned the echo off");
+        QVERIFY2(waitForEcho(terminal.observer, false), "the prompt never turned the echo off");
         ::kill(static_cast<pid_t>(process.processId()), number);
         QVERIFY(process.waitForFinished(10'000));
         QCOMPARE(process.exitStatus(), QProcess::CrashExit);
-        QVERIFY2(waitForEcho(observer, true), "the terminal was left without echo");
-        ::close(observer);
-        ::close(master);
+        QVERIFY2(waitForEcho(terminal.observer, true), "the terminal was left without echo");
+    }
+
+    // Ctrl+Z at the prompt gives the shell its echo; fg takes it away again before the password is typed.
+    void echoWhileStoppedOnly()
+    {
+        QTemporaryDir dir;
+        QVERIFY(makeAnn(dir.path(), {QStringLiteral("Mail")}));
+        Terminal terminal;
+        QVERIFY(terminal.isOpen());
+
+        QProcess process;
+        process.setStandardInputFile(terminal.name);
+        // A process group of its own, as a shell's job: an orphan's stop would be ignored.
+        process.setChildProcessModifier([] { ::setpgid(0, 0); });
+        process.start(QStringLiteral(TESSARY_CLI),
+                      {QStringLiteral("--dir"), dir.path(), QStringLiteral("ls"), QStringLiteral("Ann")});
+        QVERIFY(process.waitForStarted());
+        const auto pid = static_cast<pid_t>(process.processId());
+        QVERIFY2(waitForEcho(terminal.observer, false), "the prompt never turned the echo off");
+        ::kill(pid, SIGTSTP);
+        QVERIFY2(waitForStop(pid), "Ctrl+Z did not stop the tool");
+        QVERIFY2(waitForEcho(terminal.observer, true), "the echo stayed off while the tool was stopped");
+        ::kill(pid, SIGCONT);
+        QVERIFY2(waitForEcho(terminal.observer, false), "the echo came back on with the tool");
+        QCOMPARE(::write(terminal.master, "pw\n", 3), ssize_t(3));
+        QVERIFY(process.waitForFinished(10'000));
+        QCOMPARE(process.exitCode(), 0);
+        QVERIFY(process.readAllStandardOutput().startsWith("Mail\t"));
+        char echoed[64] = {};
+        QVERIFY(::read(terminal.master, echoed, sizeof echoed) <= 0 || !QByteArray(echoed).contains("pw"));
     }
 
     void passwordsOnlyWhenAsked()
