@@ -68,10 +68,10 @@ QString Session::sharedRingRefusal(const QString& ringPath) const
     // Another file of the data folder (another ring, the user list, the export), or another listed user's ring
     // kept elsewhere: a save through the link would put this user's keys in its place.
     const QFileInfo targetInfo(target);
-    bool shared = targetInfo.absolutePath() == QDir(m_directory).canonicalPath() &&
-                  targetInfo.fileName() != ring.fileName();
-    for (const QString& name : readUserList(path(QString::fromLatin1(userListFileName)),
-                                            std::numeric_limits<int>::max())) {
+    bool shared =
+        targetInfo.absolutePath() == QDir(m_directory).canonicalPath() && targetInfo.fileName() != ring.fileName();
+    for (const QString& name :
+         readUserList(path(QString::fromLatin1(userListFileName)), std::numeric_limits<int>::max())) {
         const QString other = keyRingFileName(name);
         if (!shared && !other.isEmpty() && other != ring.fileName())
             shared = QFileInfo(path(other)).canonicalFilePath() == target;

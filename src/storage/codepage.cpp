@@ -30,8 +30,7 @@ char toByte(char32_t c)
 
 // Calls `use` with each code point of the text, a surrogate pair as one. Unlike toUcs4() it makes no copy of the
 // text, which may be a password.
-template <class Use>
-void forEachCodePoint(QStringView text, const Use& use)
+template <class Use> void forEachCodePoint(QStringView text, const Use& use)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {
         char32_t c = text[i].unicode();

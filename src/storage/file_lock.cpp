@@ -59,8 +59,8 @@ bool FileLock::tryLock(std::chrono::milliseconds wait)
             break;
         case Attempt::Held:
             if (!deadline.hasExpired()) {
-                std::this_thread::sleep_for(
-                    std::min<std::chrono::nanoseconds>(deadline.remainingTimeAsDuration(), std::chrono::milliseconds(20)));
+                std::this_thread::sleep_for(std::min<std::chrono::nanoseconds>(deadline.remainingTimeAsDuration(),
+                                                                               std::chrono::milliseconds(20)));
                 continue;
             }
             break;
@@ -110,8 +110,8 @@ FileLock::Attempt FileLock::attempt()
     if (writable) {
         // Only another writer's refusal reads it: a full disk that leaves it empty harms nothing.
         const QByteArray pid = QByteArray::number(QCoreApplication::applicationPid()) + '\n';
-        [[maybe_unused]] const bool written = ::ftruncate(file.get(), 0) == 0 &&
-                                              ::pwrite(file.get(), pid.constData(), size_t(pid.size()), 0) > 0;
+        [[maybe_unused]] const bool written =
+            ::ftruncate(file.get(), 0) == 0 && ::pwrite(file.get(), pid.constData(), size_t(pid.size()), 0) > 0;
     }
     m_file.reset(file.release());
     return Attempt::Locked;

@@ -13,9 +13,8 @@ constexpr qsizetype longestChunkSize = 15;
 
 bool isDigits(QByteArrayView text)
 {
-    return !text.isEmpty() && text.size() <= 18 && std::all_of(text.begin(), text.end(), [](char c) {
-        return c >= '0' && c <= '9';
-    });
+    return !text.isEmpty() && text.size() <= 18 &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 } // namespace

@@ -216,8 +216,8 @@ void TestUserList::addUserAgainstTheList_data()
     const QByteArray almost = full.left(full.lastIndexOf("\"user255\""));
     QTest::newRow("the 255th user") << almost << QStringLiteral("zed") << Status::Added << almost + "\"zed\"\r\n";
     QTest::newRow("a 256th user") << full << QStringLiteral("zed") << Status::Refused << full;
-    QTest::newRow("the 255th again, on a full list") << full << QStringLiteral("user255") << Status::AlreadyListed
-                                                     << full;
+    QTest::newRow("the 255th again, on a full list")
+        << full << QStringLiteral("user255") << Status::AlreadyListed << full;
 }
 
 void TestUserList::addUserAgainstTheList()

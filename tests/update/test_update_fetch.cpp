@@ -126,19 +126,19 @@ void TestUpdateFetch::responsesAreRead_data()
     const qsizetype fits = 1024 * 1024 - head.size() - 11; // the length's seven digits and two line ends
     QTest::newRow("1 MiB in all") << head + QByteArray::number(fits) + "\r\n\r\n" + QByteArray(fits, 'x')
                                   << QByteArray(fits, 'x') << QString();
-    QTest::newRow("a byte more, announced") << head + QByteArray::number(fits + 1) + "\r\n\r\n" + QByteArray(fits + 1, 'x')
-                                            << QByteArray() << tooLarge;
+    QTest::newRow("a byte more, announced")
+        << head + QByteArray::number(fits + 1) + "\r\n\r\n" + QByteArray(fits + 1, 'x') << QByteArray() << tooLarge;
     QTest::newRow("2 MiB to the end of the connection")
         << "HTTP/1.1 200 OK\r\n\r\n" + QByteArray(2 * 1024 * 1024, 'x') << QByteArray() << tooLarge;
-    QTest::newRow("header fields without end") << "HTTP/1.1 200 OK\r\n" + QByteArray("X-Filler: a\r\n").repeated(100'000)
-                                               << QByteArray() << tooLarge;
+    QTest::newRow("header fields without end")
+        << "HTTP/1.1 200 OK\r\n" + QByteArray("X-Filler: a\r\n").repeated(100'000) << QByteArray() << tooLarge;
     QTest::newRow("chunks") << QByteArray("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4;x=1\r\nWEBU\r\n"
                                           "2\r\nPD\r\n0\r\nX-Trailer: t\r\n\r\n")
                             << QByteArray("WEBUPD") << QString();
-    QTest::newRow("an interim answer first") << QByteArray("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\n\nscript")
-                                             << QByteArray("script") << QString();
-    QTest::newRow("cut short") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nshort")
-                               << QByteArray() << QStringLiteral("The update check failed: the server closed");
+    QTest::newRow("an interim answer first")
+        << QByteArray("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\n\nscript") << QByteArray("script") << QString();
+    QTest::newRow("cut short") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nshort") << QByteArray()
+                               << QStringLiteral("The update check failed: the server closed");
     QTest::newRow("no HTTP") << QByteArray("SSH-2.0-OpenSSH\r\n\r\n") << QByteArray()
                              << QStringLiteral("The update check failed: the server's answer is no HTTP response.");
     QTest::newRow("a redirection to itself, for ever")
@@ -186,11 +186,13 @@ void TestUpdateFetch::slowServerIsWaitedForAMinute()
     const QByteArray body(600, 'y');
     server.respond(body);
     server.trickle(12, std::chrono::milliseconds(60));
-    const Fetched fetched = fetchFrom(server.url(), std::chrono::milliseconds(400), std::chrono::milliseconds(deadline));
+    const Fetched fetched =
+        fetchFrom(server.url(), std::chrono::milliseconds(400), std::chrono::milliseconds(deadline));
     QCOMPARE(fetched.ok, ok);
     QCOMPARE(fetched.body, ok ? body : QByteArray());
     if (!ok)
-        QCOMPARE(fetched.error, QStringLiteral("The update server took longer than 0.5 seconds; the transfer was stopped."));
+        QCOMPARE(fetched.error,
+                 QStringLiteral("The update server took longer than 0.5 seconds; the transfer was stopped."));
 }
 
 void TestUpdateFetch::onlyHttpAddresses()

@@ -226,19 +226,14 @@ void TestUpdateScript::historyIsNotWrittenThroughALink()
 {
     QTemporaryDir dir;
     const QString ring = dir.filePath(QStringLiteral("alice.keyRing"));
-    QFile victim(ring);
-    QVERIFY(victim.open(QIODevice::WriteOnly));
-    victim.write("a key ring");
-    victim.close();
     const QString history = dir.filePath(QStringLiteral("history.dat"));
-    QVERIFY(QFile::link(ring, history));
-
+    QFile victim(ring);
+    QVERIFY(victim.open(QIODevice::ReadWrite) && victim.write("ring") == 4 && victim.flush() &&
+            QFile::link(ring, history));
     const UpdateCheck check = evaluateUpdateScript(example, history);
     QCOMPARE(check.outcome, UpdateCheck::Outcome::Unreadable);
-    QVERIFY2(check.message.contains(history), qPrintable(check.message));
-    QVERIFY(victim.open(QIODevice::ReadOnly));
-    QCOMPARE(victim.readAll(), QByteArray("a key ring"));
-    QVERIFY(QFileInfo(history).isSymLink());
+    QVERIFY2(check.message.startsWith(QStringLiteral("Cannot write %1: ").arg(history)), qPrintable(check.message));
+    QCOMPARE(QFileInfo(ring).size(), 4);
 }
 
 void TestUpdateScript::longHistoryIsCut_data()
