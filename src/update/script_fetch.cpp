@@ -196,11 +196,11 @@ void ScriptFetch::onReadyRead()
 
 void ScriptFetch::onDisconnected()
 {
-    if (!m_socket)
-        return;
-    if (m_socket->bytesAvailable() > 0)
+    QTcpSocket* socket = m_socket;
+    if (socket && socket->bytesAvailable() > 0)
         onReadyRead();
-    if (!m_socket)
+    // What was left may have finished the transfer, failed it or redirected it to a socket of its own.
+    if (!m_socket || m_socket != socket)
         return;
     if (m_response.finish() == HttpResponse::Progress::Complete)
         onResponse();
