@@ -1,8 +1,12 @@
 #include "app/session.h"
 
 #include "crypto/wipe.h"
+#include "storage/user_list.h"
 
 #include <QDir>
+#include <QFileInfo>
+
+#include <limits>
 
 #include <utility>
 
@@ -40,6 +44,11 @@ bool Session::saveUnder(const MasterSecret& secret, QString* error)
             *error = m_lock->refusal();
         return false;
     }
+    if (const QString refusal = sharedRingRefusal(m_ring.fileName); !refusal.isEmpty()) {
+        if (error)
+            *error = refusal;
+        return false;
+    }
     return saveKeyRing(m_ring, secret, error);
 }
 
@@ -53,6 +62,29 @@ bool Session::exportKeyRing(QString* error)
         return false;
     }
     return writeKeyRing(file, m_ring.table, m_ring.storedDigest, m_secret, error);
+}
+
+QString Session::sharedRingRefusal(const QString& ringPath) const
+{
+    const QFileInfo ring(ringPath);
+    const QString target = ring.isSymLink() ? ring.canonicalFilePath() : QString();
+    if (target.isEmpty())
+        return {};
+    // Another file of the data folder (another ring, the user list, the export), or another listed user's ring
+    // kept elsewhere: a save through the link would put this user's keys in its place.
+    const QFileInfo targetInfo(target);
+    bool shared =
+        targetInfo.absolutePath() == QDir(m_directory).canonicalPath() && targetInfo.fileName() != ring.fileName();
+    for (const QString& name :
+         readUserList(path(QString::fromLatin1(userListFileName)), std::numeric_limits<int>::max())) {
+        const QString other = keyRingFileName(name);
+        if (!shared && !other.isEmpty() && other != ring.fileName())
+            shared = QFileInfo(path(other)).canonicalFilePath() == target;
+    }
+    if (!shared)
+        return {};
+    return QStringLiteral("%1 is a link to %2, which is not this user's key ring; nothing is written through it.")
+        .arg(ring.fileName(), target);
 }
 
 Session::Outcome refusedOutcome(const QString& message, bool mustEnd)

@@ -106,6 +106,9 @@ public:
 
 private:
     bool saveUnder(const MasterSecret& secret, QString* error);
+    // Why the user's key ring may not be written, when it is a link to a file that is another user's (or the
+    // program's own); empty when it may.
+    QString sharedRingRefusal(const QString& ringPath) const;
     Outcome lockAndRead(const QString& userName, LockMode mode, bool createMissing, const QByteArray& password,
                         Opening& opening);
     Outcome checkAndTakeOver(Opening&& opening, QByteArray& password);

@@ -67,6 +67,8 @@ Session::Outcome Session::lockAndRead(const QString& userName, LockMode mode, bo
         opening.lock = std::make_unique<FileLock>(opening.path);
         if (!opening.lock->tryLock())
             return refusedOutcome(opening.lock->refusal());
+        if (const QString refusal = sharedRingRefusal(opening.path); !refusal.isEmpty())
+            return refusedOutcome(refusal);
     }
     QString error;
     if (createMissing && !QFileInfo::exists(opening.path) && !QFileInfo(opening.path).isSymLink() &&

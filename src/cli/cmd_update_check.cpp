@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include "cli/key_output.h"
 #include "storage/codepage.h"
 #include "update/script_fetch.h"
 #include "update/update_script.h"
@@ -21,16 +22,17 @@ int updateCheckCommand(const Invocation& invocation, Console& console)
         }
     });
     if (!fetch.fetch(url)) {
-        console.err(fetch.error());
+        console.err(printable(fetch.error()));
         return failed;
     }
 
     const UpdateCheck check = evaluateUpdateScript(
         fromCodePage(fetch.body()), QDir(invocation.directory).filePath(QStringLiteral("history.dat")));
+    // The script is the server's text: shown escaped, as ls shows stored text, it cannot steer the terminal.
     for (const UpdateLine& line : check.lines)
-        console.out(line.text);
+        console.out(printable(line.text));
     for (const QString& item : check.listItems)
-        console.out(item);
+        console.out(printable(item));
     if (check.unlistedItems > 0)
         console.out(unlistedReleasesItem(check.unlistedItems));
     switch (check.outcome) {
@@ -43,7 +45,7 @@ int updateCheckCommand(const Invocation& invocation, Console& console)
     case UpdateCheck::Outcome::Unreadable:
         break;
     }
-    console.err(check.message);
+    console.err(printable(check.message));
     return failed;
 }
 

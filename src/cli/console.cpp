@@ -1,7 +1,9 @@
 #include "cli/console.h"
 
-#include "crypto/wipe.h"
+#include <QByteArray>
 
+#include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <iterator>
 #include <memory>
@@ -13,9 +15,10 @@ namespace tessary::cli {
 
 namespace {
 
-// What a signal's handler needs to give the terminal its echo back.
+// What the signal handlers need to give the terminal its echo back, and to take it away again.
 int echoFd = -1;
 termios echoSaved{};
+termios echoQuiet{};
 constexpr int endingSignals[] = {SIGINT, SIGTERM, SIGQUIT, SIGHUP};
 
 extern "C" void restoreEchoAndEnd(int number)
@@ -25,8 +28,29 @@ extern "C" void restoreEchoAndEnd(int number)
     ::raise(number); // delivered when the handler returns, with the default action
 }
 
+// Ctrl+Z at the prompt: the shell gets its terminal back as it was, and when the program is continued the echo
+// goes off again before the typing does.
+extern "C" void stopWithEcho(int)
+{
+    const int savedErrno = errno;
+    ::tcsetattr(echoFd, TCSANOW, &echoSaved);
+    struct sigaction stop = {};
+    stop.sa_handler = SIG_DFL;
+    sigemptyset(&stop.sa_mask);
+    struct sigaction ours = {};
+    ::sigaction(SIGTSTP, &stop, &ours);
+    ::raise(SIGTSTP); // pending until unblocked below: the program stops there, and goes on after SIGCONT
+    sigset_t tstp;
+    sigemptyset(&tstp);
+    sigaddset(&tstp, SIGTSTP);
+    ::pthread_sigmask(SIG_UNBLOCK, &tstp, nullptr);
+    ::sigaction(SIGTSTP, &ours, nullptr);
+    ::tcsetattr(echoFd, TCSANOW, &echoQuiet);
+    errno = savedErrno;
+}
+
 // Turns the terminal's echo off for as long as it lives; a signal that ends the program meanwhile turns it back on
-// first, so the shell is not left typing blind.
+// first, so the shell is not left typing blind, and so does a stop.
 class EchoOff
 {
 public:
@@ -36,24 +60,28 @@ public:
             return;
         echoFd = m_fd;
         echoSaved = m_saved;
+        echoQuiet = m_saved;
+        echoQuiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
         struct sigaction action = {};
         action.sa_handler = restoreEchoAndEnd;
         sigemptyset(&action.sa_mask);
         for (std::size_t i = 0; i < std::size(endingSignals); ++i)
             ::sigaction(endingSignals[i], &action, &m_previous[i]);
+        action.sa_handler = stopWithEcho;
+        action.sa_flags = SA_RESTART;
+        ::sigaction(SIGTSTP, &action, &m_previousStop);
         m_handlersSet = true;
-        termios quiet = m_saved;
-        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-        m_active = tcsetattr(m_fd, TCSAFLUSH, &quiet) == 0;
+        m_active = tcsetattr(m_fd, TCSAFLUSH, &echoQuiet) == 0;
     }
     ~EchoOff()
     {
-        if (m_active)
-            tcsetattr(m_fd, TCSAFLUSH, &m_saved);
         if (m_handlersSet) {
             for (std::size_t i = 0; i < std::size(endingSignals); ++i)
                 ::sigaction(endingSignals[i], &m_previous[i], nullptr);
+            ::sigaction(SIGTSTP, &m_previousStop, nullptr);
         }
+        if (m_active)
+            tcsetattr(m_fd, TCSAFLUSH, &m_saved);
     }
     EchoOff(const EchoOff&) = delete;
     EchoOff& operator=(const EchoOff&) = delete;
@@ -62,14 +90,39 @@ private:
     int m_fd;
     termios m_saved{};
     struct sigaction m_previous[std::size(endingSignals)] = {};
+    struct sigaction m_previousStop = {};
     bool m_handlersSet = false;
     bool m_active = false;
 };
 
+// The bytes of a secret as they are read: each buffer it outgrows is wiped, and so is the last.
+class SecretBytes
+{
+public:
+    ~SecretBytes() { m_bytes.fill('\0'); }
+    void append(char c)
+    {
+        if (m_size == m_bytes.size()) {
+            QByteArray larger(std::max<qsizetype>(256, 2 * m_size), '\0');
+            std::copy_n(m_bytes.constData(), m_size, larger.data());
+            m_bytes.fill('\0');
+            m_bytes.swap(larger);
+        }
+        m_bytes[m_size++] = c;
+    }
+    void chop() { m_bytes[--m_size] = '\0'; }
+    bool endsWith(char c) const { return m_size > 0 && m_bytes[m_size - 1] == c; }
+    QString text() const { return QString::fromUtf8(m_bytes.constData(), m_size); }
+
+private:
+    QByteArray m_bytes;
+    qsizetype m_size = 0;
+};
+
 } // namespace
 
-Console::Console(std::FILE* in, std::FILE* out, std::FILE* err)
-    : m_in(in), m_out(out), m_err(err), m_inputIsTerminal(isatty(fileno(in)) == 1)
+Console::Console(int in, std::FILE* out, std::FILE* err)
+    : m_in(in), m_out(out), m_err(err), m_inputIsTerminal(isatty(in) == 1)
 {
 }
 
@@ -93,28 +146,32 @@ void Console::err(const QString& line)
 
 QString Console::readSecret(const QString& prompt)
 {
-    QByteArray line;
-    line.reserve(1024); // fewer reallocations leave fewer stray copies of the secret
+    SecretBytes line;
     {
         std::unique_ptr<EchoOff> quiet;
         if (m_inputIsTerminal) {
             const QByteArray shown = prompt.toUtf8();
             std::fwrite(shown.constData(), 1, static_cast<std::size_t>(shown.size()), m_err);
             std::fflush(m_err);
-            quiet = std::make_unique<EchoOff>(fileno(m_in));
+            quiet = std::make_unique<EchoOff>(m_in);
         }
-        for (int c = std::fgetc(m_in); c != EOF && c != '\n'; c = std::fgetc(m_in))
-            line.append(static_cast<char>(c));
+        char c = 0;
+        for (;;) {
+            const ssize_t got = ::read(m_in, &c, 1);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0 || c == '\n')
+                break;
+            line.append(c);
+        }
     }
     if (m_inputIsTerminal) {
         std::fputc('\n', m_err);
         std::fflush(m_err);
     }
     if (line.endsWith('\r'))
-        line.chop(1);
-    QString secret = QString::fromUtf8(line);
-    wipe(line);
-    return secret;
+        line.chop();
+    return line.text();
 }
 
 } // namespace tessary::cli

@@ -12,7 +12,7 @@ namespace tessary::cli {
 class Console
 {
 public:
-    Console(std::FILE* in = stdin, std::FILE* out = stdout, std::FILE* err = stderr);
+    explicit Console(int in = 0, std::FILE* out = stdout, std::FILE* err = stderr);
 
     void out(const QString& line);
     void err(const QString& line);
@@ -21,11 +21,13 @@ public:
     bool inputIsTerminal() const { return m_inputIsTerminal; }
 
     // The next line of standard input without its LF or CRLF; empty at the end of input. On a terminal the
-    // prompt goes to standard error and typing is not echoed.
+    // prompt goes to standard error and typing is not echoed, not even after the program was stopped (Ctrl+Z) and
+    // continued. The line is read with read(2), byte by byte, into buffers that are wiped: no stdio buffer keeps
+    // a copy, and nothing after the line is taken from the input.
     QString readSecret(const QString& prompt);
 
 private:
-    std::FILE* m_in;
+    int m_in;
     std::FILE* m_out;
     std::FILE* m_err;
     bool m_inputIsTerminal;

@@ -1,5 +1,7 @@
 #include "crypto/md2.h"
 
+#include "crypto/wipe.h"
+
 #include <nettle/md2.h>
 
 #include <algorithm>
@@ -100,6 +102,7 @@ void messageDigest2(const std::uint8_t* input, std::size_t length, std::uint8_t*
     md2_init(&context);
     md2_update(&context, length, input);
     md2_digest(&context, MD2_DIGEST_SIZE, output);
+    wipe(&context, sizeof context); // it holds the input's last block: a password's, for the login's digest
 }
 
 QByteArray messageDigest2(QByteArrayView input, qsizetype length)

@@ -30,8 +30,9 @@ QByteArray randomPassword(qsizetype length)
 
 QByteArray makeSalt()
 {
-    // Taking the bytes from the system's source, rather than a generator reseeded from the clock, keeps two keys
-    // made within the same second from sharing a salt and with it an RC4 keystream.
+    // The salt is all that makes each key's RC4 keystream its own, so it must come from the system's source: a
+    // generator seeded from the clock (or any seed) gives two keys made within the same second the same salt, and
+    // a seed that can be guessed gives every salt away.
     auto* generator = QRandomGenerator::system();
     QByteArray salt(saltSize, '\0');
     for (char& byte : salt)

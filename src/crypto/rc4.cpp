@@ -1,5 +1,7 @@
 #include "crypto/rc4.h"
 
+#include "crypto/wipe.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -42,6 +44,9 @@ void rc4Crypt(QByteArray& text, QByteArrayView key, int passes)
         std::swap(state[i], state[j]);
         bytes[n] ^= state[static_cast<std::uint8_t>(state[i] + state[j])];
     }
+    // The schedule is the key text (the master password first), and the state is made from it.
+    wipe(schedule.data(), schedule.size());
+    wipe(state.data(), state.size());
 }
 
 } // namespace tessary

@@ -28,21 +28,35 @@ char toByte(char32_t c)
     return '?';
 }
 
+// Calls `use` with each code point of the text, a surrogate pair as one. Unlike toUcs4() it makes no copy of the
+// text, which may be a password.
+template <class Use> void forEachCodePoint(QStringView text, const Use& use)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t c = text[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text[i], text[i + 1]);
+            ++i;
+        }
+        use(c);
+    }
+}
+
 } // namespace
 
 QByteArray toCodePage(QStringView text)
 {
     QByteArray bytes;
     bytes.reserve(text.size());
-    for (const char32_t c : text.toUcs4())
-        bytes.append(toByte(c));
+    forEachCodePoint(text, [&bytes](char32_t c) { bytes.append(toByte(c)); });
     return bytes;
 }
 
 bool fitsCodePage(QStringView text)
 {
-    const QList<uint> characters = text.toUcs4();
-    return std::all_of(characters.begin(), characters.end(), [](char32_t c) { return c == U'?' || toByte(c) != '?'; });
+    bool fits = true;
+    forEachCodePoint(text, [&fits](char32_t c) { fits = fits && (c == U'?' || toByte(c) != '?'); });
+    return fits;
 }
 
 QString fromCodePage(QByteArrayView bytes)

@@ -34,15 +34,6 @@ bool writeAll(int fd, const char* data, qsizetype size, int& error)
     return true;
 }
 
-// The file a rename must replace: the target of a symbolic link rather than the link.
-QString replacedPath(const QString& path)
-{
-    const QFileInfo info(path);
-    if (info.isSymLink() && info.exists())
-        return info.canonicalFilePath();
-    return path;
-}
-
 } // namespace
 
 QString systemReason(int error)
@@ -64,6 +55,13 @@ void Descriptor::reset(int fd)
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = fd;
+}
+
+int Descriptor::release()
+{
+    const int fd = m_fd;
+    m_fd = -1;
+    return fd;
 }
 
 bool Descriptor::close()
@@ -151,38 +149,85 @@ FileReadStatus readRegularFile(const QString& path, qint64 maximumSize, QByteArr
 
 namespace {
 
-// Longer than any save could take: a new file this old was left by a save that never finished.
+// Longer than any save could take: a new file this old was left by a save that never finished. One dated more
+// than a day ahead was made under a clock that was wrong, and would otherwise stay for good.
 constexpr qint64 abandonedAfterSeconds = 600;
+constexpr qint64 clockSkewSeconds = 24 * 3600;
 
 // The new file a save writes in the target's folder before renaming it over the target: this name and mkostemp's
 // six letters or digits (".tessary-saving-Ab3xZ9"). It does not grow with the target's name, so any name the
 // folder can hold can be saved, and no copy a user makes of a file ("alice.keyRing.backup") looks like one.
 const QString savingName = QStringLiteral(".tessary-saving-");
 
-// A save killed between making its new file and renaming it leaves that file behind; the next save in the folder
-// removes what such saves left. Only plain files of that exact pattern are touched.
-void removeAbandonedCopies(const QDir& folder)
+bool isSavingName(const QString& name)
 {
-    const QDateTime abandoned = QDateTime::currentDateTime().addSecs(-abandonedAfterSeconds);
     const auto madeByMkostemp = [](QChar c) { return c.unicode() < 128 && c.isLetterOrNumber(); };
-    for (const QFileInfo& entry : folder.entryInfoList({savingName + QStringLiteral("*")},
-                                                       QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks)) {
-        const QString name = entry.fileName();
-        if (name.size() != savingName.size() + 6 || !name.startsWith(savingName))
+    if (name.size() != savingName.size() + 6 || !name.startsWith(savingName))
+        return false;
+    const QStringView suffix = QStringView(name).sliced(savingName.size());
+    return std::all_of(suffix.begin(), suffix.end(), madeByMkostemp);
+}
+
+// A save killed between making its new file and renaming it leaves that file behind; the next save in the data
+// folder removes what such saves left there. Only plain files of that exact pattern are touched, never through a
+// link and never in another folder.
+void removeAbandonedCopies(const QString& folder)
+{
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    const QDir dir(folder);
+    for (const QString& name :
+         dir.entryList({savingName + QStringLiteral("*")}, QDir::Files | QDir::Hidden | QDir::System)) {
+        const QByteArray path = QFile::encodeName(dir.filePath(name));
+        struct stat status = {};
+        if (!isSavingName(name) || ::lstat(path.constData(), &status) != 0 || !S_ISREG(status.st_mode))
             continue;
-        const QStringView suffix = QStringView(name).sliced(savingName.size());
-        if (std::all_of(suffix.begin(), suffix.end(), madeByMkostemp) && entry.lastModified() < abandoned)
-            QFile::remove(entry.absoluteFilePath());
+        const qint64 age = now - status.st_mtime;
+        if (age > abandonedAfterSeconds || age < -clockSkewSeconds)
+            ::unlink(path.constData());
     }
+}
+
+// The file a rename replaces: the link's target when links are followed, else the name itself (a rename over a
+// link replaces the link, never what it names).
+bool replacedFile(const QString& path, Links links, QString& target, QString& reason)
+{
+    const QFileInfo info(path);
+    target = path;
+    if (!info.isSymLink())
+        return true;
+    if (links == Links::Refuse) {
+        reason = QStringLiteral("it is a symbolic link, and nothing is written through one");
+        return false;
+    }
+    if (info.exists())
+        target = info.canonicalFilePath();
+    return true;
+}
+
+// A save by another user (root, say) leaves the file to its owner: a file root took over, readable by its owner
+// only, would lock that owner out.
+bool keepOwner(int fd, const QByteArray& replaced, QString& reason)
+{
+    struct stat old = {};
+    struct stat made = {};
+    if (::stat(replaced.constData(), &old) != 0 || ::fstat(fd, &made) != 0)
+        return true; // nothing to replace yet
+    if ((old.st_uid == made.st_uid && old.st_gid == made.st_gid) || ::fchown(fd, old.st_uid, old.st_gid) == 0)
+        return true;
+    reason = QStringLiteral("its owner and group cannot be kept (%1)").arg(systemReason(errno));
+    return false;
 }
 
 } // namespace
 
-bool replaceFile(const QString& path, QByteArrayView bytes, QString& reason)
+bool replaceFile(const QString& path, QByteArrayView bytes, QString& reason, Links links)
 {
-    const QString target = replacedPath(path);
+    QString target;
+    if (!replacedFile(path, links, target, reason))
+        return false;
+    removeAbandonedCopies(QFileInfo(path).absolutePath());
     const QFileInfo targetInfo(target);
-    removeAbandonedCopies(targetInfo.absoluteDir());
+    const QByteArray targetName = QFile::encodeName(target);
     QByteArray temporary = QFile::encodeName(targetInfo.absoluteDir().filePath(savingName)) + "XXXXXX";
     Descriptor fd(::mkostemp(temporary.data(), O_CLOEXEC)); // created owner read and write only
     if (!fd.valid()) {
@@ -191,8 +236,12 @@ bool replaceFile(const QString& path, QByteArrayView bytes, QString& reason)
     }
 
     int error = 0;
+    if (!keepOwner(fd.get(), targetName, reason)) {
+        ::unlink(temporary.constData());
+        return false;
+    }
     if (!writeAll(fd.get(), bytes.data(), bytes.size(), error) || ::fsync(fd.get()) != 0 || !fd.close() ||
-        ::rename(temporary.constData(), QFile::encodeName(target).constData()) != 0) {
+        ::rename(temporary.constData(), targetName.constData()) != 0) {
         if (error == 0)
             error = errno;
         ::unlink(temporary.constData());

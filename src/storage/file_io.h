@@ -27,6 +27,8 @@ public:
     int get() const { return m_fd; }
     bool valid() const { return m_fd >= 0; }
     void reset(int fd);
+    // Hands the descriptor over, no longer owned.
+    int release();
     // Closes now, so that an error the close reports is not lost.
     bool close();
 
@@ -55,9 +57,15 @@ private:
 // larger than `maximumSize`, before any of it is read. `reason` is the system's or our own short wording.
 FileReadStatus readRegularFile(const QString& path, qint64 maximumSize, QByteArray& bytes, QString& reason);
 
+// What a save does with a symbolic link at the name it writes.
+enum class Links {
+    Refuse, // the file is not written: a link planted there could aim the write anywhere
+    Follow, // the file it names is replaced and the link kept (a user's own key ring kept elsewhere)
+};
+
 // Replaces the file's contents with `bytes`, or leaves the old file as it was: the bytes go to a new file beside
-// it (owner read and write only), which is flushed to the disk before it is renamed over the old one. A symbolic
-// link keeps pointing at the file it named. `reason` is the system's wording of what failed.
-bool replaceFile(const QString& path, QByteArrayView bytes, QString& reason);
+// it (owner read and write only, with the owner and group of the file it replaces), which is flushed to the disk
+// before it is renamed over the old one. `reason` is the system's or our own wording of what failed.
+bool replaceFile(const QString& path, QByteArrayView bytes, QString& reason, Links links = Links::Refuse);
 
 } // namespace tessary

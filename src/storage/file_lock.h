@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QLockFile>
+#include "storage/file_io.h"
+
 #include <QString>
 
 #include <chrono>
@@ -8,31 +9,36 @@
 namespace tessary {
 
 // The lock every writer of a file holds beside it ("<file>.lock"): of a key ring, the desktop program for as long
-// as a user is logged in and the command-line tool while a command writes; of the user list, whoever adds a user. Only a live holder on this machine keeps it: a lock
-// left by a process that died, or one that names no process at all (emptied or garbled), is taken over.
+// as a user is logged in and the command-line tool while a command writes; of the user list, whoever adds a user.
+// The kernel holds it (flock on the lock file) and lets go when its holder ends, however it ends: no lock is ever
+// stale, so none is taken over. The holder's process id in the file only names it in the refusal.
 class FileLock
 {
 public:
     explicit FileLock(const QString& lockedPath);
+    ~FileLock() { unlock(); }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
 
     bool tryLock(std::chrono::milliseconds wait = std::chrono::milliseconds(100));
-    bool isLocked() const { return m_lock.isLocked(); }
-    void unlock() { m_lock.unlock(); }
+    bool isLocked() const { return m_file.valid(); }
+    void unlock();
 
     // What to tell the user when tryLock failed.
     QString refusal() const { return m_refusal; }
 
 private:
-    bool holderIsGone() const;
-    QString reasonForFailure() const;
+    enum class Attempt { Locked, Held, Moved, Failed };
+    Attempt attempt();
 
     QString m_shownName;
     QString m_lockPath;
-    QLockFile m_lock;
+    Descriptor m_file;
+    qint64 m_holder = 0; // the process id a held lock's file names, 0 when it names none
     QString m_refusal;
 };
 
-// "The key ring X is in use by another Tessary program ..."
-QString keyRingInUseMessage(const QString& shownName);
+// "The key ring X is in use by another Tessary program ..."; `holder` names its process when known (not 0).
+QString keyRingInUseMessage(const QString& shownName, qint64 holder = 0);
 
 } // namespace tessary

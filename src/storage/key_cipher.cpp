@@ -80,15 +80,18 @@ FieldChain fieldChain(QByteArrayView salt)
 
 void cryptKeyRecord(KeyRecord& record, const MasterSecret& secret, const FieldChain& chain)
 {
-    QByteArray keyText = secret.password + secret.key;
-    const qsizetype prefixLength = keyText.size();
+    // Room for the longest key text at once: a buffer outgrown would be freed with the password in it.
+    const qsizetype prefixLength = secret.password.size() + secret.key.size();
+    QByteArray keyText;
+    keyText.reserve(prefixLength + digestSize + 8);
+    keyText.append(QByteArrayView(secret.password)).append(QByteArrayView(secret.key));
     for (std::size_t i = 0; i < fields.size(); ++i) {
         keyText.truncate(prefixLength);
         keyText.append(reinterpret_cast<const char*>(chain[i].data()), digestSize);
         keyText.append(fields[i].tag);
         rc4Crypt(record.*fields[i].member, keyText, 1);
     }
-    keyText.fill('\0');
+    wipe(keyText);
 }
 
 void cryptKeyRecord(KeyRecord& record, const MasterSecret& secret)

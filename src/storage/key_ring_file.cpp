@@ -32,10 +32,10 @@ QString keyRingFileName(const QString& userName)
     return result;
 }
 
-bool writeKeyRingBytes(const QString& fileName, const QByteArray& bytes, QString* error)
+bool writeKeyRingBytes(const QString& fileName, const QByteArray& bytes, QString* error, Links links)
 {
     QString reason;
-    if (!replaceFile(fileName, bytes, reason))
+    if (!replaceFile(fileName, bytes, reason, links))
         return fail(error, QStringLiteral("Cannot write %1: %2").arg(fileName, reason));
     return true;
 }
@@ -72,7 +72,7 @@ bool saveKeyRing(KeyRing& ring, const MasterSecret& secret, QString* error)
             return fail(error, QStringLiteral("Cannot keep a copy of the damaged %1 as %2 (%3); nothing was saved.")
                                    .arg(ring.fileName, backup, reason));
     }
-    if (!writeKeyRingBytes(ring.fileName, bytes, error))
+    if (!writeKeyRingBytes(ring.fileName, bytes, error, Links::Follow))
         return false;
     ring.readDamaged = false;
     return true;

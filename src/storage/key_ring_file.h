@@ -1,5 +1,6 @@
 #pragma once
 
+#include "storage/file_io.h"
 #include "storage/key_ring_format.h"
 
 #include <QByteArray>
@@ -21,8 +22,9 @@ inline constexpr char exportFileName[] = "tessary.keyRing";
 QString keyRingFileName(const QString& userName);
 
 // Replaces the file atomically: the old file stays whole unless the new one reached the disk in full. The file is
-// readable and writable by its owner only.
-bool writeKeyRingBytes(const QString& fileName, const QByteArray& bytes, QString* error = nullptr);
+// readable and writable by its owner only. writeKeyRing writes no file through a symbolic link.
+bool writeKeyRingBytes(const QString& fileName, const QByteArray& bytes, QString* error = nullptr,
+                       Links links = Links::Refuse);
 bool writeKeyRing(const QString& fileName, const KeyTable& table, QByteArrayView storedDigest,
                   const MasterSecret& secret, QString* error = nullptr);
 
@@ -39,8 +41,9 @@ struct KeyRing
     bool readDamaged = false; // read with the damage warning: keep the original before the first save over it
 };
 
-// writeKeyRing of the key ring to its own file; the first save over a damaged file first copies the original to
-// "<file>.bak" (owner read and write only, as the key ring).
+// writeKeyRing of the key ring to its own file, which may be a link to where the user keeps it; the first save over
+// a damaged file first copies the original to "<file>.bak" (owner read and write only, as the key ring, and never
+// through a link).
 bool saveKeyRing(KeyRing& ring, const MasterSecret& secret, QString* error = nullptr);
 
 QString emptyMasterPasswordMessage();

@@ -112,7 +112,8 @@ UserAddition addUser(const QString& path, const QString& userName)
         return result;
     }
     const QString fileName = keyRingFileName(userName);
-    for (const QString& name : parseUserList(list, std::numeric_limits<int>::max())) {
+    const QStringList names = parseUserList(list, std::numeric_limits<int>::max());
+    for (const QString& name : names) {
         if (name == userName) {
             result.status = UserAddition::Status::AlreadyListed;
             return result;
@@ -121,6 +122,13 @@ UserAddition addUser(const QString& path, const QString& userName)
             result.status = UserAddition::Status::FileNameTaken;
             return result;
         }
+    }
+    // The login window and `users` read the first 255 names: a user listed after them could never log in.
+    if (names.size() >= maximumUsers) {
+        result.reason = QStringLiteral("The user list is full: it holds %1 users, the most Tessary can show. No user "
+                                       "was added.")
+                            .arg(names.size());
+        return result;
     }
     // A list whose last line has no end (written by hand, or torn by an older program) gets one first.
     if (!list.isEmpty() && !isLineEnd(list.back()))

@@ -37,8 +37,9 @@ struct UserAddition
 };
 
 // Adds a user to the list at `path`, the one way the list is written: under the list's lock (waiting a few seconds
-// for another writer), checked against the names listed, then the name appended, quoted, as one line (the file is
-// made when there is none). The whole new list replaces the old one, so a failed append leaves it as it was.
+// for another writer), checked against the names listed (and refused when maximumUsers are), then the name
+// appended, quoted, as one line (the file is made when there is none). The whole new list replaces the old one, so
+// a failed append leaves it as it was; a link at `path` is not written through.
 UserAddition addUser(const QString& path, const QString& userName);
 
 } // namespace tessary

@@ -1,10 +1,12 @@
 #include "update/version_history.h"
 
 #include "storage/codepage.h"
+#include "storage/file_io.h"
 #include "update/script_number.h"
 
-#include <QFile>
 #include <QStringList>
+
+#include <cerrno>
 
 namespace tessary {
 
@@ -79,20 +81,22 @@ VersionHistory parseVersionHistory(const QString& text)
 
 VersionHistory passThroughHistoryFile(const QString& path, const QString& history)
 {
-    QFile file(path);
+    // Replaced, not written into: the server's text must not land in a file a planted link names.
     const QByteArray line = toCodePage(history) + "\r\n";
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(line) != line.size()) {
-        VersionHistory failed;
-        failed.error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
+    QString reason;
+    VersionHistory failed;
+    if (!replaceFile(path, line, reason)) {
+        failed.error = QStringLiteral("Cannot write %1: %2").arg(path, reason);
         return failed;
     }
-    file.close();
-    if (!file.open(QIODevice::ReadOnly)) {
-        VersionHistory failed;
-        failed.error = QStringLiteral("Cannot read %1: %2").arg(path, file.errorString());
+    QByteArray read;
+    if (const FileReadStatus status = readRegularFile(path, line.size(), read, reason); status != FileReadStatus::Ok) {
+        if (status == FileReadStatus::Missing)
+            reason = systemReason(ENOENT);
+        failed.error = QStringLiteral("Cannot read %1: %2").arg(path, reason);
         return failed;
     }
-    return parseVersionHistory(fromCodePage(file.readAll()));
+    return parseVersionHistory(fromCodePage(read));
 }
 
 } // namespace tessary

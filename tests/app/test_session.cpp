@@ -312,8 +312,9 @@ private slots:
         Session cli(m_dir->path());
         const auto outcome = cli.login(QStringLiteral("fay"), QStringLiteral("pw"));
         QCOMPARE(outcome.status, Session::Outcome::Status::Refused);
-        QCOMPARE(outcome.message, QStringLiteral("The key ring fay.keyRing is in use by another Tessary program. "
-                                                 "Close it there first."));
+        QCOMPARE(outcome.message, QStringLiteral("The key ring fay.keyRing is in use by another Tessary program "
+                                                 "(process %1). Close it there first.")
+                                      .arg(QCoreApplication::applicationPid()));
         QVERIFY(cli.login(QStringLiteral("fay"), QStringLiteral("pw"), Session::LockMode::None).succeeded());
         QString error;
         QVERIFY(!cli.save(&error));

@@ -10,7 +10,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLockFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -457,13 +456,13 @@ void TestCliKeys::fullKeyRing()
 void TestCliKeys::lockedKeyRing()
 {
     makeAnn({QStringLiteral("Mail")});
-    QLockFile lock(path(QStringLiteral("Ann.keyRing.lock")));
+    FileLock lock(path(QStringLiteral("Ann.keyRing")));
     QVERIFY(lock.tryLock());
     const auto before = snapshot(m_dir->path());
 
     CliRun run = cli({QStringLiteral("add"), QStringLiteral("Ann"), QStringLiteral("New")}, "pw\nk\n");
     QCOMPARE(run.exitCode, 1);
-    QCOMPARE(run.err, line(keyRingInUseMessage(QStringLiteral("Ann.keyRing"))));
+    QCOMPARE(run.err, line(keyRingInUseMessage(QStringLiteral("Ann.keyRing"), QCoreApplication::applicationPid())));
     run = cli({QStringLiteral("rm"), QStringLiteral("Ann"), QStringLiteral("Mail")}, "pw\n");
     QCOMPARE(run.exitCode, 1);
     run = cli({QStringLiteral("passwd"), QStringLiteral("Ann")}, "pw\nnew\n");

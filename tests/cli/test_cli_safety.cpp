@@ -58,6 +58,19 @@ bool waitForEcho(int fd, bool on)
     return false;
 }
 
+// Waits until the process is stopped, for at most a few seconds.
+bool waitForStop(qint64 pid)
+{
+    QDeadlineTimer deadline(10'000);
+    while (!deadline.hasExpired()) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (stat.open(QIODevice::ReadOnly) && stat.readAll().split(')').value(1).startsWith(" T"))
+            return true;
+        QThread::msleep(10);
+    }
+    return false;
+}
+
 } // namespace
 
 class TestCliSafety : public QObject
@@ -163,6 +176,8 @@ private slots:
         QTest::newRow("SIGTERM") << SIGTERM;
         QTest::newRow("SIGQUIT") << SIGQUIT;
         QTest::newRow("SIGHUP") << SIGHUP;
+        // Ctrl+Z gives the shell its echo while stopped; fg takes it away again before the password is typed.
+        QTest::newRow("Ctrl+Z, then fg") << SIGTSTP;
     }
 
     void echoComesBackOnEveryEndingSignal()
@@ -170,7 +185,7 @@ private slots:
         QFETCH(int, number);
         QTemporaryDir dir;
         QVERIFY(makeAnn(dir.path(), {}));
-        const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
         QVERIFY(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
         const QString terminal = QString::fromLocal8Bit(::ptsname(master));
         const int observer = ::open(QFile::encodeName(terminal).constData(), O_RDWR | O_NOCTTY);
@@ -179,14 +194,26 @@ private slots:
 
         QProcess process;
         process.setStandardInputFile(terminal);
+        // A process group of its own, as a shell's job: an orphan's stop would be ignored.
+        process.setChildProcessModifier([] { ::setpgid(0, 0); });
         process.start(QStringLiteral(TESSARY_CLI),
                       {QStringLiteral("--dir"), dir.path(), QStringLiteral("ls"), QStringLiteral("Ann")});
         QVERIFY(process.waitForStarted());
+        const auto pid = static_cast<pid_t>(process.processId());
         QVERIFY2(waitForEcho(observer, false), "the prompt never turned the echo off");
-        ::kill(static_cast<pid_t>(process.processId()), number);
+        ::kill(pid, number);
+        if (number == SIGTSTP) {
+            QVERIFY2(waitForStop(pid), "Ctrl+Z did not stop the tool");
+            QVERIFY2(waitForEcho(observer, true), "the echo stayed off while the tool was stopped");
+            ::kill(pid, SIGCONT);
+            QVERIFY2(waitForEcho(observer, false), "the echo came back on with the tool");
+            QCOMPARE(::write(master, "pw\n", 3), ssize_t(3));
+        }
         QVERIFY(process.waitForFinished(10'000));
-        QCOMPARE(process.exitStatus(), QProcess::CrashExit);
+        QCOMPARE(process.exitStatus(), number == SIGTSTP ? QProcess::NormalExit : QProcess::CrashExit);
         QVERIFY2(waitForEcho(observer, true), "the terminal was left without echo");
+        char echoed[64] = {};
+        QVERIFY(::read(master, echoed, sizeof echoed) <= 0 || !QByteArray(echoed).contains("pw"));
         ::close(observer);
         ::close(master);
     }

@@ -287,6 +287,17 @@ void TestCliTools::updateCheck_data()
         << QStringList{QStringLiteral("Web Update Script Version: 0.1"),
                        QStringLiteral("Wrong Program Update Script Found. Aborting."), QStringLiteral("Other")}
         << QString();
+    // The server's text cannot steer the terminal: its control characters are shown escaped.
+    QTest::newRow("escapes in a printed line")
+        << script.toUtf8().replace("ProgramName:Tessary", "ProgramName:\x1b[2J\x1b]52;c;cHc=\x07") << 200 << 1
+        << QStringList{QStringLiteral("Web Update Script Version: 0.1"),
+                       QStringLiteral("Wrong Program Update Script Found. Aborting."),
+                       QStringLiteral("\\x1b[2J\\x1b]52;c;cHc=\\x07")}
+        << QString();
+    QTest::newRow("escapes in a message") << script.toUtf8().replace("DownloadSize:420", "DownloadSize:\x1b[2J") << 200
+                                          << 1 << QStringList{}
+                                          << QStringLiteral("The update script's DownloadSize is missing or not a "
+                                                            "number (\"\\x1b[2J\"). The check was stopped.");
     QTest::newRow("error page") << QByteArray("<html>gone</html>") << 404 << 1 << QStringList{}
                                 << QStringLiteral(
                                        "Web Update Script not found! Download a newer copy of this program from XXX");

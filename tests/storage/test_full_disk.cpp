@@ -9,15 +9,44 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QMap>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <cerrno>
 #include <cstring>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 using namespace tessary;
+
+// The calls that put a save on the disk, in the order the writers make them: these definitions stand in for the
+// C library's within this test's own code and its libraries, and pass every call on to the kernel.
+namespace {
+bool recording = false;
+QStringList calls;
+
+QString openedPath(int fd)
+{
+    return QFileInfo(QStringLiteral("/proc/self/fd/%1").arg(fd)).symLinkTarget();
+}
+} // namespace
+
+extern "C" int fsync(int fd)
+{
+    if (recording)
+        calls.append(QStringLiteral("sync ") + openedPath(fd));
+    return static_cast<int>(::syscall(SYS_fsync, fd));
+}
+
+extern "C" int rename(const char* from, const char* to) noexcept
+{
+    if (recording)
+        calls.append(QStringLiteral("rename %1 %2").arg(QFile::decodeName(from), QFile::decodeName(to)));
+    return ::renameat(AT_FDCWD, from, AT_FDCWD, to);
+}
 
 namespace {
 
@@ -192,6 +221,9 @@ private slots:
         QVERIFY(ring.resize(ring.size() - 1));
         ring.close();
         QVERIFY(::chmod(QFile::encodeName(file).constData(), 0644) == 0);
+        // A save by root in another user's folder leaves the ring to its owner.
+        const uid_t owner = ::geteuid() == 0 ? 65534 : ::geteuid();
+        QVERIFY(::chown(QFile::encodeName(file).constData(), owner, owner) == 0 || owner == ::geteuid());
         Session again(dir.path());
         QVERIFY(again.login(QStringLiteral("bob"), QStringLiteral("pw")).succeeded());
         QVERIFY(again.login(QStringLiteral("alice"), QStringLiteral("pw")).succeeded());
@@ -202,6 +234,7 @@ private slots:
             struct stat status = {};
             QVERIFY(::stat(QFile::encodeName(dir.filePath(QString::fromLatin1(name))).constData(), &status) == 0);
             QCOMPARE(status.st_mode & 0777, mode_t(0600));
+            QCOMPARE(status.st_uid, qstrcmp(name, "alice.keyRing") == 0 ? owner : ::geteuid());
         }
     }
 
@@ -274,9 +307,16 @@ private slots:
     void saveRemovesWhatAKilledSaveLeft()
     {
         // Files as a save killed before its rename leaves them, old enough that no save can still be writing
-        // them, beside files that only look alike.
+        // them (or dated far ahead), beside files that only look alike, are no plain files, or lie in the folder
+        // the ring's link leads to.
         QTemporaryDir dir;
-        const QDateTime hourAgo = QDateTime::currentDateTime().addSecs(-3600);
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("elsewhere")));
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("elsewhere/alice.keyRing")),
+                            dir.filePath(QStringLiteral("alice.keyRing"))));
+        const QMap<QString, qint64> ages{{QStringLiteral(".tessary-saving-Fresh1"), 0},
+                                         {QStringLiteral(".tessary-saving-Fivemn"), 300},
+                                         {QStringLiteral(".tessary-saving-Ahead1"), -3600},
+                                         {QStringLiteral(".tessary-saving-Ahead2"), -2 * 86400}};
         const auto make = [&](const QString& name, const QDateTime& modified) {
             QFile file(dir.filePath(name));
             QVERIFY(file.open(QIODevice::WriteOnly));
@@ -284,10 +324,15 @@ private slots:
             file.flush();
             QVERIFY(file.setFileTime(modified, QFileDevice::FileModificationTime));
         };
-        const QStringList abandoned{QStringLiteral(".tessary-saving-Ab3xZ9"), QStringLiteral(".tessary-saving-000000")};
+        const QStringList abandoned{QStringLiteral(".tessary-saving-Ab3xZ9"), QStringLiteral(".tessary-saving-000000"),
+                                    QStringLiteral(".tessary-saving-Ahead2")};
         const QStringList kept{
             QStringLiteral(".tessary-saving-Fresh1"), // perhaps another save's, still being written
-            QStringLiteral("alice.keyRing.backup"),   // the user's own copies
+            QStringLiteral(".tessary-saving-Fivemn"),
+            QStringLiteral(".tessary-saving-Ahead1"),
+            QStringLiteral("elsewhere/.tessary-saving-Other1"),
+            QStringLiteral("elsewhere/alice.keyRing"),
+            QStringLiteral("alice.keyRing.backup"), // the user's own copies
             QStringLiteral("alice.keyRing.Ab3xZ9"),
             QStringLiteral(".tessary-saving-Ab3xZ"),
             QStringLiteral(".tessary-saving-Ab3x-9"),
@@ -295,13 +340,17 @@ private slots:
             QStringLiteral("alice.keyRing.lock"),
         };
         for (const QString& name : abandoned + kept)
-            make(name, name.endsWith(QStringLiteral("Fresh1")) ? QDateTime::currentDateTime() : hourAgo);
+            make(name, QDateTime::currentDateTime().addSecs(-ages.value(name, 3600)));
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral(".tessary-saving-Folder")));
         QVERIFY(QFile::link(dir.filePath(QStringLiteral("alice.keyRing.backup")),
                             dir.filePath(QStringLiteral(".tessary-saving-Link99"))));
+        const QByteArray fifo = QFile::encodeName(dir.filePath(QStringLiteral(".tessary-saving-Fifo99")));
+        const timespec hourAgo[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+        QVERIFY(::mkfifo(fifo.constData(), 0600) == 0 && ::utimensat(AT_FDCWD, fifo.constData(), hourAgo, 0) == 0);
 
         QString reason;
-        QVERIFY2(replaceFile(dir.filePath(QStringLiteral("alice.keyRing")), "new ring", reason), qPrintable(reason));
+        QVERIFY2(replaceFile(dir.filePath(QStringLiteral("alice.keyRing")), "new ring", reason, Links::Follow),
+                 qPrintable(reason));
 
         for (const QString& name : abandoned)
             QVERIFY2(!QFileInfo::exists(dir.filePath(name)), qPrintable(name));
@@ -309,7 +358,69 @@ private slots:
             QVERIFY2(QFileInfo::exists(dir.filePath(name)), qPrintable(name));
         QVERIFY(QFileInfo(dir.filePath(QStringLiteral(".tessary-saving-Link99"))).isSymLink());
         const auto everything = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System | QDir::Hidden;
-        QCOMPARE(QDir(dir.path()).entryList(everything).size(), kept.size() + 3); // the folder, the link, the ring
+        // The folder, the links, the FIFO, and "elsewhere" with its two files counted in `kept`.
+        QCOMPARE(QDir(dir.path()).entryList(everything).size(), kept.size() + 3);
+    }
+
+    // The new file reaches the disk before it takes the old one's name, and the name before the save is done;
+    // through a link, in the folder of the file it names.
+    void savesReachTheDiskBeforeTheirRename()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("real")));
+        const QString folder = QFileInfo(dir.path()).canonicalFilePath() + QStringLiteral("/real");
+        const QString target = folder + QStringLiteral("/alice.keyRing");
+        QString reason;
+        QVERIFY(replaceFile(target, "old", reason));
+        QVERIFY(QFile::link(target, dir.filePath(QStringLiteral("alice.keyRing"))));
+
+        calls.clear();
+        recording = true;
+        const bool saved = replaceFile(dir.filePath(QStringLiteral("alice.keyRing")), "new", reason, Links::Follow);
+        recording = false;
+        QVERIFY2(saved, qPrintable(reason));
+        const QString made = calls.value(1).section(QLatin1Char(' '), 1, 1);
+        QVERIFY2(made.startsWith(folder + QStringLiteral("/.tessary-saving-")), qPrintable(made));
+        QCOMPARE(calls, (QStringList{QStringLiteral("sync ") + made, QStringLiteral("rename %1 %2").arg(made, target),
+                                     QStringLiteral("sync ") + folder}));
+    }
+
+    // No write lands where a planted link points: the export, the user list and a damaged ring's copy refuse one,
+    // and a user's own ring may lead elsewhere, but not to another user's.
+    void writersRefuseLinks_data()
+    {
+        QTest::addColumn<QString>("link");
+        for (const char* name : {"tessary.keyRing", "Tessary.UserList", "alice.keyRing.bak", "alice.keyRing"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+
+    void writersRefuseLinks()
+    {
+        QFETCH(QString, link);
+        QTemporaryDir dir;
+        Session session(dir.path());
+        QVERIFY(session.createUser(QStringLiteral("bob"), QStringLiteral("pw")).succeeded());
+        QVERIFY(session.createUser(QStringLiteral("alice"), QStringLiteral("pw")).succeeded());
+        addKey(session, "mail", 10);
+        session.keyRing().readDamaged = link.endsWith(QLatin1String(".bak"));
+        // Bob keeps his ring elsewhere, through a link of his own.
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("bob")));
+        const QString victim = dir.filePath(QStringLiteral("bob/bob.keyRing"));
+        QVERIFY(QFile::rename(dir.filePath(QStringLiteral("bob.keyRing")), victim));
+        QVERIFY(QFile::link(victim, dir.filePath(QStringLiteral("bob.keyRing"))));
+        QFile::remove(dir.filePath(link));
+        QVERIFY(QFile::link(victim, dir.filePath(link)));
+        const auto before = snapshot(dir.path());
+
+        QString error;
+        if (link == QLatin1String("tessary.keyRing"))
+            QVERIFY(!session.exportKeyRing(&error));
+        else if (link == QLatin1String("Tessary.UserList"))
+            error = Session(dir.path()).createUser(QStringLiteral("carol"), QStringLiteral("pw")).message;
+        else
+            QVERIFY(!session.save(&error));
+        QVERIFY2(error.contains(link), qPrintable(error));
+        QCOMPARE(snapshot(dir.path()), before);
     }
 
     void longestFileNameCanBeSaved()

@@ -209,6 +209,15 @@ void TestUserList::addUserAgainstTheList_data()
     QTest::newRow("a line break in the name") << QByteArray("\"ann\"\r\n") << QStringLiteral("b\nob")
                                               << Status::Refused << QByteArray("\"ann\"\r\n");
     QTest::newRow("outside the code page") << QByteArray() << QStringLiteral("\u0416") << Status::Refused << QByteArray();
+    // The login window lists 255 names: a 256th could never log in.
+    QByteArray full;
+    for (int i = 1; i <= 255; ++i)
+        full += "\"user" + QByteArray::number(i) + "\"\r\n";
+    const QByteArray almost = full.left(full.lastIndexOf("\"user255\""));
+    QTest::newRow("the 255th user") << almost << QStringLiteral("zed") << Status::Added << almost + "\"zed\"\r\n";
+    QTest::newRow("a 256th user") << full << QStringLiteral("zed") << Status::Refused << full;
+    QTest::newRow("the 255th again, on a full list")
+        << full << QStringLiteral("user255") << Status::AlreadyListed << full;
 }
 
 void TestUserList::addUserAgainstTheList()

@@ -42,6 +42,9 @@ public:
             head += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
         m_response = head + "\r\n" + body;
     }
+    // Any bytes at all, head included, as a broken or hostile server may send them.
+    void respondRaw(const QByteArray& response) { m_response = response; }
+    qsizetype responseSize() const { return m_response.size(); }
     void keepSilent() { m_silent = true; }
     // Sends the response in `pieces` parts, one every `interval`: slow, but never silent for long.
     void trickle(int pieces, std::chrono::milliseconds interval)

@@ -17,10 +17,12 @@ struct Fetched
     QList<int> states;
 };
 
-Fetched fetchFrom(const QUrl& url, std::chrono::milliseconds timeout = std::chrono::seconds(10))
+Fetched fetchFrom(const QUrl& url, std::chrono::milliseconds timeout = std::chrono::seconds(10),
+                  std::chrono::milliseconds deadline = std::chrono::seconds(60))
 {
     ScriptFetch fetch;
     fetch.setTimeout(timeout);
+    fetch.setDeadline(deadline);
     Fetched result;
     QObject::connect(&fetch, &ScriptFetch::stateChanged, [&result](int state) { result.states.append(state); });
     result.ok = fetch.fetch(url);
@@ -43,10 +45,11 @@ private slots:
     void scriptArrivesWithEveryStage();
     void errorPageIsAResponse();
     void refusedConnectionFails();
-    void oversizedResponseIsStopped_data();
-    void oversizedResponseIsStopped();
+    void responsesAreRead_data();
+    void responsesAreRead();
     void silentServerTimesOut();
-    void slowServerIsWaitedFor();
+    void slowServerIsWaitedForAMinute_data();
+    void slowServerIsWaitedForAMinute();
     void onlyHttpAddresses();
 };
 
@@ -111,32 +114,49 @@ void TestUpdateFetch::refusedConnectionFails()
     QVERIFY(!fetched.states.contains(10));
 }
 
-void TestUpdateFetch::oversizedResponseIsStopped_data()
+// What a server may send, and what of it is the script; the 1 MiB counts the head as well as the body.
+void TestUpdateFetch::responsesAreRead_data()
 {
-    QTest::addColumn<qsizetype>("size");
-    QTest::addColumn<bool>("withLength");
-    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QByteArray>("response");
+    QTest::addColumn<QByteArray>("body"); // empty: no script, and the error below
+    QTest::addColumn<QString>("error");
 
-    QTest::newRow("exactly 1 MiB") << qsizetype(1024 * 1024) << true << true;
-    QTest::newRow("1 MiB + 1, announced") << qsizetype(1024 * 1024 + 1) << true << false;
-    QTest::newRow("2 MiB, not announced") << qsizetype(2 * 1024 * 1024) << false << false;
+    const QString tooLarge = QStringLiteral("The update server sent more than 1 MiB; the transfer was stopped.");
+    const QByteArray head = "HTTP/1.1 200 OK\r\nContent-Length: ";
+    const qsizetype fits = 1024 * 1024 - head.size() - 11; // the length's seven digits and two line ends
+    QTest::newRow("1 MiB in all") << head + QByteArray::number(fits) + "\r\n\r\n" + QByteArray(fits, 'x')
+                                  << QByteArray(fits, 'x') << QString();
+    QTest::newRow("a byte more, announced")
+        << head + QByteArray::number(fits + 1) + "\r\n\r\n" + QByteArray(fits + 1, 'x') << QByteArray() << tooLarge;
+    QTest::newRow("2 MiB to the end of the connection")
+        << "HTTP/1.1 200 OK\r\n\r\n" + QByteArray(2 * 1024 * 1024, 'x') << QByteArray() << tooLarge;
+    QTest::newRow("header fields without end")
+        << "HTTP/1.1 200 OK\r\n" + QByteArray("X-Filler: a\r\n").repeated(100'000) << QByteArray() << tooLarge;
+    QTest::newRow("chunks") << QByteArray("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4;x=1\r\nWEBU\r\n"
+                                          "2\r\nPD\r\n0\r\nX-Trailer: t\r\n\r\n")
+                            << QByteArray("WEBUPD") << QString();
+    QTest::newRow("an interim answer first")
+        << QByteArray("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\n\nscript") << QByteArray("script") << QString();
+    QTest::newRow("cut short") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nshort") << QByteArray()
+                               << QStringLiteral("The update check failed: the server closed");
+    QTest::newRow("no HTTP") << QByteArray("SSH-2.0-OpenSSH\r\n\r\n") << QByteArray()
+                             << QStringLiteral("The update check failed: the server's answer is no HTTP response.");
+    QTest::newRow("a redirection to itself, for ever")
+        << QByteArray("HTTP/1.1 302 Found\r\nLocation: /a.txt\r\nContent-Length: 0\r\n\r\n") << QByteArray()
+        << QStringLiteral("The update check failed: the server redirected it to");
 }
 
-void TestUpdateFetch::oversizedResponseIsStopped()
+void TestUpdateFetch::responsesAreRead()
 {
-    QFETCH(qsizetype, size);
-    QFETCH(bool, withLength);
-    QFETCH(bool, ok);
+    QFETCH(QByteArray, response);
+    QFETCH(QByteArray, body);
+    QFETCH(QString, error);
     LocalHttpServer server;
-    server.respond(QByteArray(size, 'x'), 200, withLength);
+    server.respondRaw(response);
     const Fetched fetched = fetchFrom(server.url());
-    QCOMPARE(fetched.ok, ok);
-    if (ok) {
-        QCOMPARE(fetched.body.size(), size);
-    } else {
-        QCOMPARE(fetched.error, QStringLiteral("The update script is larger than 1 MiB; the transfer was stopped."));
-        QVERIFY(fetched.body.isEmpty());
-    }
+    QCOMPARE(fetched.body, body);
+    QCOMPARE(fetched.ok, error.isEmpty());
+    QVERIFY2(fetched.error.startsWith(error), qPrintable(fetched.error));
 }
 
 void TestUpdateFetch::silentServerTimesOut()
@@ -148,16 +168,31 @@ void TestUpdateFetch::silentServerTimesOut()
     QCOMPARE(fetched.error, QStringLiteral("The update server sent nothing for 0.3 seconds; the transfer was stopped."));
 }
 
-void TestUpdateFetch::slowServerIsWaitedFor()
+void TestUpdateFetch::slowServerIsWaitedForAMinute_data()
 {
-    // Twelve pieces 60 ms apart take longer than the time-out, but the server is never silent that long.
+    QTest::addColumn<int>("deadline");
+    QTest::addColumn<bool>("ok");
+    QTest::newRow("within the deadline") << 60'000 << true;
+    QTest::newRow("past the deadline") << 500 << false;
+}
+
+void TestUpdateFetch::slowServerIsWaitedForAMinute()
+{
+    // Twelve pieces 60 ms apart take longer than the time-out, but the server is never silent that long; a
+    // server that keeps trickling is given up at the deadline.
+    QFETCH(int, deadline);
+    QFETCH(bool, ok);
     LocalHttpServer server;
     const QByteArray body(600, 'y');
     server.respond(body);
     server.trickle(12, std::chrono::milliseconds(60));
-    const Fetched fetched = fetchFrom(server.url(), std::chrono::milliseconds(400));
-    QVERIFY2(fetched.ok, qPrintable(fetched.error));
-    QCOMPARE(fetched.body, body);
+    const Fetched fetched =
+        fetchFrom(server.url(), std::chrono::milliseconds(400), std::chrono::milliseconds(deadline));
+    QCOMPARE(fetched.ok, ok);
+    QCOMPARE(fetched.body, ok ? body : QByteArray());
+    if (!ok)
+        QCOMPARE(fetched.error,
+                 QStringLiteral("The update server took longer than 0.5 seconds; the transfer was stopped."));
 }
 
 void TestUpdateFetch::onlyHttpAddresses()

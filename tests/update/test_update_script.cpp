@@ -4,6 +4,7 @@
 #include "update/update_script.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -36,6 +37,7 @@ private slots:
     void evaluate_data();
     void evaluate();
     void workedExample();
+    void historyIsNotWrittenThroughALink();
     void longHistoryIsCut_data();
     void longHistoryIsCut();
 };
@@ -218,6 +220,20 @@ void TestUpdateScript::workedExample()
     QFile written(history);
     QVERIFY(written.open(QIODevice::ReadOnly));
     QCOMPARE(written.readAll(), QByteArray(" 0.1,First alpha,0.2,Login fixed,0.3,New wizard pages\r\n"));
+}
+
+void TestUpdateScript::historyIsNotWrittenThroughALink()
+{
+    QTemporaryDir dir;
+    const QString ring = dir.filePath(QStringLiteral("alice.keyRing"));
+    const QString history = dir.filePath(QStringLiteral("history.dat"));
+    QFile victim(ring);
+    QVERIFY(victim.open(QIODevice::ReadWrite) && victim.write("ring") == 4 && victim.flush() &&
+            QFile::link(ring, history));
+    const UpdateCheck check = evaluateUpdateScript(example, history);
+    QCOMPARE(check.outcome, UpdateCheck::Outcome::Unreadable);
+    QVERIFY2(check.message.startsWith(QStringLiteral("Cannot write %1: ").arg(history)), qPrintable(check.message));
+    QCOMPARE(QFileInfo(ring).size(), 4);
 }
 
 void TestUpdateScript::longHistoryIsCut_data()

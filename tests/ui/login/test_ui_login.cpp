@@ -381,7 +381,7 @@ private slots:
         QVERIFY(!fixture.program->session().isLoggedIn());
         login.form->Timer1_Timer();
         QCOMPARE(Fixture::texts(MessageBox::takeRecorded()),
-                 QStringList{keyRingInUseMessage(QStringLiteral("Ann.keyRing"))});
+                 QStringList{keyRingInUseMessage(QStringLiteral("Ann.keyRing"), QCoreApplication::applicationPid())});
         QVERIFY(login.done->isEnabled());
         QCOMPARE(fixture.ends, 0);
     }

@@ -182,7 +182,7 @@ private slots:
                                   << QStringLiteral("The update server sent nothing for 0.3 seconds; the transfer was stopped.") << false
                                   << 300;
         QTest::newRow("over 1 MiB") << QStringLiteral("large")
-                                    << QStringLiteral("The update script is larger than 1 MiB") << false << 10000;
+                                    << QStringLiteral("The update server sent more than 1 MiB") << false << 10000;
         // The page is judged as a script, as any answer is, but the "Error" lamp tells the transfer went wrong.
         QTest::newRow("HTTP error page") << QStringLiteral("404") << QStringLiteral("Web Update Script not found!")
                                          << true << 10000;

@@ -552,9 +552,10 @@ private slots:
         QCOMPARE(plainText(window->reportArea()->picture()->report()).constLast(),
                  QStringLiteral("Hey, Varnick - You like?"));
         QCOMPARE(browser.table().keyCount(), 3);
-        // Once the report is done, Cancel works again.
+        // Once the report is done, Cancel works again, and takes the report that names the password with it.
         window->cmdNav_Click(NewKey::Cancel);
         QVERIFY(!window->isVisible());
+        QVERIFY(window->reportArea()->picture()->report().isEmpty());
     }
 
     void programEndsDuringTheCheck()
