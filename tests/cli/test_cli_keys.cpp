@@ -467,7 +467,7 @@ void TestCliKeys::lockedKeyRing()
     QCOMPARE(run.exitCode, 1);
     run = cli({QStringLiteral("passwd"), QStringLiteral("Ann")}, "pw\nnew\n");
     QCOMPARE(run.exitCode, 1);
-    QCOMPARE(run.err, line(keyRingInUseMessage(QStringLiteral("Ann.keyRing"))));
+    QCOMPARE(run.err, line(keyRingInUseMessage(QStringLiteral("Ann.keyRing"), QCoreApplication::applicationPid())));
     QCOMPARE(snapshot(m_dir->path()), before);
 
     run = cli({QStringLiteral("ls"), QStringLiteral("Ann")}, "pw\n");
