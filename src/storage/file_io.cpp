@@ -205,13 +205,18 @@ bool replacedFile(const QString& path, Links links, QString& target, QString& re
 }
 
 // A save by another user (root, say) leaves the file to its owner: a file root took over, readable by its owner
-// only, would lock that owner out.
-bool keepOwner(int fd, const QByteArray& replaced, QString& reason)
+// only, would lock that owner out. A file root makes anew in another user's folder is that user's, for the same
+// reason.
+bool keepOwner(int fd, const QByteArray& replaced, const QByteArray& folder, QString& reason)
 {
     struct stat old = {};
     struct stat made = {};
-    if (::stat(replaced.constData(), &old) != 0 || ::fstat(fd, &made) != 0)
-        return true; // nothing to replace yet
+    if (::fstat(fd, &made) != 0)
+        return true;
+    if (::stat(replaced.constData(), &old) != 0) {
+        if (::geteuid() != 0 || ::stat(folder.constData(), &old) != 0)
+            return true; // nothing to replace yet, and only root can give a file away
+    }
     if ((old.st_uid == made.st_uid && old.st_gid == made.st_gid) || ::fchown(fd, old.st_uid, old.st_gid) == 0)
         return true;
     reason = QStringLiteral("its owner and group cannot be kept (%1)").arg(systemReason(errno));
@@ -236,7 +241,7 @@ bool replaceFile(const QString& path, QByteArrayView bytes, QString& reason, Lin
     }
 
     int error = 0;
-    if (!keepOwner(fd.get(), targetName, reason)) {
+    if (!keepOwner(fd.get(), targetName, QFile::encodeName(targetInfo.absolutePath()), reason)) {
         ::unlink(temporary.constData());
         return false;
     }

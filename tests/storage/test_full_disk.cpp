@@ -236,6 +236,18 @@ private slots:
             QCOMPARE(status.st_mode & 0777, mode_t(0600));
             QCOMPARE(status.st_uid, qstrcmp(name, "alice.keyRing") == 0 ? owner : ::geteuid());
         }
+
+        // What root makes anew in another user's folder is that user's too.
+        if (::geteuid() != 0)
+            return;
+        QTemporaryDir theirs;
+        QVERIFY(::chown(QFile::encodeName(theirs.path()).constData(), 65534, 65534) == 0);
+        QVERIFY(Session(theirs.path()).createUser(QStringLiteral("carol"), QStringLiteral("pw")).succeeded());
+        for (const char* name : {"carol.keyRing", "Tessary.UserList"}) {
+            struct stat status = {};
+            QVERIFY(::stat(QFile::encodeName(theirs.filePath(QString::fromLatin1(name))).constData(), &status) == 0);
+            QCOMPARE(status.st_uid, uid_t(65534));
+        }
     }
 
     void saveThroughASymbolicLinkKeepsTheLink()
