@@ -20,7 +20,7 @@ examine() {
     controls=$(python3 -c 'import json,sys; print(json.loads(sys.argv[1]).get("controls", 0))' "$report")
     problems=$(python3 -c 'import json,sys; print("; ".join(json.loads(sys.argv[1]).get("problems", ["no such window"])))' "$report")
     for _ in $(seq $((2 * controls + 2))); do
-        focus=$(a11y focus "^$title\$" | python3 -c 'import json,sys; f=json.load(sys.stdin); print(f.get("role","?") + ": " + f.get("name","?"))')
+        focus=$(/usr/bin/python3 "$(dirname "$0")/focused.py" "^$title\$")
         visited=$(printf '%s\n%s' "$visited" "$focus" | sort -u)
         if [ "$focus" = "$previous" ]; then same=$((same + 1)); else same=0; fi
         [ "$same" -ge 2 ] && [ "$controls" -gt 1 ] && trap="Tab stays on $focus"
@@ -30,12 +30,13 @@ examine() {
     local reached
     reached=$(grep -c . <<<"$visited")
     echo "$title: $controls focusable controls, $reached reached by Tab${problems:+; problems: $problems}${trap:+; $trap}"
+    [ "$reached" -ge "$controls" ] || printf '  reached: %s\n' "$(tr '\n' '|' <<<"$visited")"
     [ -z "$problems" ] && [ -z "$trap" ] || FAILURES=$((FAILURES + 1))
 }
 
 start_program
-focus_window "New User"; examine "New User"
-focus_window "New User"; keys ctrl+a; type_text "Ann"; keys Tab ctrl+a; type_text "pw"; keys Return
+focus_window "New User"; keys ctrl+a; type_text "Ann"; keys Tab ctrl+a; type_text "pw"
+examine "New User"; keys alt+f
 focus_window "Tessary"; examine "Tessary"
 keys ctrl+n
 focus_window "Tessary - Password Wizard"; examine "Tessary - Password Wizard"

@@ -63,6 +63,16 @@ private slots:
             QVERIFY(!rows(report, column).join(QLatin1Char(' ')).contains(QStringLiteral("Vq8#")));
     }
 
+    void tabLeavesTheTable()
+    {
+        Keys keys;
+        KeyHealthReport* report = keys.open();
+        QVERIFY(QTest::qWaitForWindowActive(report));
+        report->table()->setFocus();
+        QTest::keyClick(report->table(), Qt::Key_Tab);
+        QCOMPARE(report->focusWidget()->objectName(), QStringLiteral("breachListButton"));
+    }
+
     void aRememberedBreachListAddsItsReason()
     {
         Keys keys;
