@@ -103,6 +103,13 @@ struct Browser
     void select(int row) { window->keyView()->selectRow(row); }
 };
 
+// A file's bytes, to see that a refused or failed change left it as it was.
+inline QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 inline void flushDeletes()
 {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

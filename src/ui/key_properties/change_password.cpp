@@ -9,6 +9,7 @@
 #include "ui/widgets/key_table_model.h"
 #include "ui/widgets/message_box.h"
 #include "ui/widgets/meter_bar.h"
+#include "ui/widgets/password_box.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -24,9 +25,7 @@ namespace {
 
 QLineEdit* passwordField(const char* name, QWidget* parent)
 {
-    auto* field = new QLineEdit(parent);
-    field->setObjectName(QLatin1String(name));
-    field->setEchoMode(QLineEdit::Password);
+    QLineEdit* field = maskedField(name, parent);
     field->setMaxLength(static_cast<int>(passwordBufferSize));
     return field;
 }

@@ -2,6 +2,7 @@
 
 #include "app/session.h"
 #include "ui/widgets/message_box.h"
+#include "ui/widgets/password_box.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -14,9 +15,7 @@ namespace {
 
 QLineEdit* passwordField(const char* name, QWidget* parent)
 {
-    auto* field = new QLineEdit(parent);
-    field->setObjectName(QLatin1String(name));
-    field->setEchoMode(QLineEdit::Password);
+    QLineEdit* field = maskedField(name, parent);
     field->setMinimumWidth(field->fontMetrics().averageCharWidth() * 28);
     return field;
 }

@@ -44,6 +44,14 @@ void PasswordBox::restartTimeout()
         m_timeout->start(m_textTimeout * 1000);
 }
 
+QLineEdit* maskedField(const char* objectName, QWidget* parent)
+{
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(QLatin1String(objectName));
+    field->setEchoMode(QLineEdit::Password);
+    return field;
+}
+
 QColor disabledBoxColour()
 {
     return QColor(208, 208, 208);

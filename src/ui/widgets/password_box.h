@@ -32,6 +32,9 @@ private:
     QTimer* m_timeout = nullptr;
 };
 
+// A plain masked field for a new or current password, named `objectName`.
+QLineEdit* maskedField(const char* objectName, QWidget* parent);
+
 // The light grey of a box that takes no typing.
 QColor disabledBoxColour();
 

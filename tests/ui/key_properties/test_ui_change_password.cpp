@@ -14,6 +14,7 @@
 
 using namespace tessary;
 using tessary::test::Browser;
+using tessary::test::fileBytes;
 
 namespace {
 
@@ -32,12 +33,6 @@ ChangePassword* openFor(Browser& browser, int row)
     browser.select(row);
     browser.window->action(QStringLiteral("menuChangePassword"))->trigger();
     return browser.fixture.program->changePassword();
-}
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace

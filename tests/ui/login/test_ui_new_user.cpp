@@ -11,15 +11,10 @@
 #include <QPushButton>
 
 using namespace tessary;
+using tessary::test::fileBytes;
 using tessary::test::Fixture;
 
 namespace {
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 } // namespace
 

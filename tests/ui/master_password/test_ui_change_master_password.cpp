@@ -11,6 +11,7 @@
 
 using namespace tessary;
 using tessary::test::Browser;
+using tessary::test::fileBytes;
 
 namespace {
 
@@ -26,12 +27,6 @@ void fill(ChangeMasterPassword* window, const QString& current, const QString& r
         {"currentPassword", current}, {"newPassword", replacement}, {"confirmPassword", again}};
     for (const auto& [name, text] : fields)
         window->findChild<QLineEdit*>(QLatin1String(name))->setText(text);
-}
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace

@@ -22,6 +22,7 @@
 
 using namespace tessary;
 using tessary::test::Browser;
+using tessary::test::fileBytes;
 using tessary::test::Fixture;
 
 namespace {
@@ -87,12 +88,6 @@ KeyRecord stored(Fixture& fixture, const QByteArray& name)
         return {};
     const int slot = reader.keyTable().findKey(name);
     return slot > 0 ? reader.keyTable().slot(slot) : KeyRecord{};
-}
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QString storedSetting()
