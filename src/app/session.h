@@ -92,7 +92,8 @@ public:
         enum class Status {
             Changed,
             IncorrectPassword, // the current password was wrong; nothing changed
-            Refused,           // `message` says why; nothing changed
+            Unacceptable,      // the new one is one New User would refuse; `message` says why
+            Refused,           // the key ring could not be written; `message` says why, nothing changed
         };
         Status status = Status::Refused;
         QString message;

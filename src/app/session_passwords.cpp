@@ -44,8 +44,10 @@ Session::PasswordChange Session::changeMasterPassword(const QString& current, co
         result.message = incorrectPasswordMessage();
         return result;
     }
-    if (result.message = masterPasswordRefusal(replacement); !result.message.isEmpty())
+    if (result.message = masterPasswordRefusal(replacement); !result.message.isEmpty()) {
+        result.status = PasswordChange::Status::Unacceptable;
         return result;
+    }
 
     MasterSecret secret;
     secret.password = toCodePage(replacement);

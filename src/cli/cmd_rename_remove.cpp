@@ -27,6 +27,8 @@ int renameCommand(const Invocation& invocation, Console& console)
     case KeyTable::RenameResult::EmptyName:
         console.err(emptyKeyNameMessage());
         return failed;
+    case KeyTable::RenameResult::TooLong: // the length was refused before the password was asked for
+        break;
     case KeyTable::RenameResult::NotFound:
         break;
     }

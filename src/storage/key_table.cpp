@@ -2,6 +2,7 @@
 
 #include "crypto/random.h"
 #include "crypto/wipe.h"
+#include "storage/key_fields.h"
 #include "storage/ole_date.h"
 
 #include <utility>
@@ -80,6 +81,8 @@ KeyTable::RenameResult KeyTable::renameKey(QByteArrayView oldName, QByteArrayVie
     // A key with an empty name would count as a free slot, and the next new key would overwrite it.
     if (newName.isEmpty())
         return RenameResult::EmptyName;
+    if (newName.size() > keyNameLimit)
+        return RenameResult::TooLong;
     if (!isKeyNameUnique(newName))
         return RenameResult::NotUnique;
     const int s = findKey(oldName);

@@ -29,7 +29,7 @@ public:
     static constexpr int notFound = -1;
 
     enum class AddResult { Added, TableFull };
-    enum class RenameResult { Renamed, Unchanged, NotUnique, EmptyName, NotFound };
+    enum class RenameResult { Renamed, Unchanged, NotUnique, EmptyName, TooLong, NotFound };
 
     int keyCount() const { return m_keyCount; }
     bool isFull() const { return m_keyCount >= capacity; }

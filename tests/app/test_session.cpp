@@ -1,5 +1,6 @@
 // The login and new-user paths shared by the desktop program and the command-line tool.
 #include "app/session.h"
+#include "test_files.h"
 
 #include "crypto/password_hash.h"
 #include "storage/user_list.h"
@@ -13,12 +14,6 @@
 using namespace tessary;
 
 namespace {
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 void addKey(Session& session, const char* name, const char* password)
 {
@@ -134,10 +129,7 @@ private slots:
         QFETCH(bool, mustEnd);
         QFETCH(QString, text);
         const QString file = m_dir->filePath(QStringLiteral("dave.keyRing"));
-        QFile out(file);
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(contents);
-        out.close();
+        QVERIFY(writeFile(file, contents));
 
         Session session(m_dir->path());
         const auto outcome = session.login(QStringLiteral("dave"), QStringLiteral("pw"));
@@ -154,10 +146,7 @@ private slots:
         const QString file = m_dir->filePath(QStringLiteral("erin.keyRing"));
         QByteArray damaged = serialized("pw");
         damaged.chop(5);
-        QFile out(file);
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(damaged);
-        out.close();
+        QVERIFY(writeFile(file, damaged));
 
         Session session(m_dir->path());
         QVERIFY(session.login(QStringLiteral("erin"), QStringLiteral("pw")).succeeded());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "test_files.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QEventLoop>
@@ -62,14 +64,3 @@ inline QMap<QString, QByteArray> snapshot(const QString& directory)
     return files;
 }
 
-inline QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-inline bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}

@@ -555,10 +555,7 @@ void TestCliKeys::audit()
                           line(QStringLiteral("Twin2\treused")) + line(QStringLiteral("3 of 4 keys need attention.")));
 
     // A breach list named relative to --dir; the JSON then gives every key its count.
-    QFile list(path(QStringLiteral("breaches.txt")));
-    QVERIFY(list.open(QIODevice::WriteOnly));
-    list.write("5BAA61E4C9B93F3F0682250B6CF8331B7EE68FD8:3861493\r\n");
-    list.close();
+    QVERIFY(writeFile(path(QStringLiteral("breaches.txt")), "5BAA61E4C9B93F3F0682250B6CF8331B7EE68FD8:3861493\r\n"));
     run = cli({QStringLiteral("audit"), QStringLiteral("Ann"), QStringLiteral("--json"), QStringLiteral("--breached"),
                QStringLiteral("breaches.txt")},
               "pw\n");

@@ -1,6 +1,7 @@
 #include "small_disk.h"
 #include "storage/key_cipher.h"
 #include "storage/key_ring_file.h"
+#include "test_files.h"
 
 #include <QtTest>
 
@@ -149,20 +150,6 @@ KeyTable tableOf(const QList<KeyRecord>& records)
 const QByteArray digest = passwordDigest("Orchard");
 const MasterSecret secret{QByteArrayLiteral("Orchard"), passwordDigest("Orchard")};
 
-QByteArray readBytes(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArrayLiteral("<unreadable>");
-    return file.readAll();
-}
-
-bool writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
-
 int fileMode(const QString& path)
 {
     struct stat info = {};
@@ -276,7 +263,7 @@ void TestKeyRingFile::createKeyRingWritesAnEmptyRing()
 
     const QByteArray expected = magic + passwordDigest(password) + QByteArray(2, '\0') + reserved + trailer;
     QCOMPARE(expected.size(), 82);
-    QCOMPARE(readBytes(path), expected);
+    QCOMPARE(fileBytes(path), expected);
     QCOMPARE(fileMode(path), 0600);
     QCOMPARE(filesIn(dir), QStringList{QStringLiteral("Bob.keyRing")});
 
@@ -308,7 +295,7 @@ void TestKeyRingFile::createKeyRingRefuses()
     const QString path = dir.filePath(QStringLiteral("Bob.keyRing"));
     const QByteArray before = QByteArrayLiteral("someone else's file");
     if (fileExists)
-        QVERIFY(writeBytes(path, before));
+        QVERIFY(writeFile(path, before));
 
     QString error;
     QVERIFY(!createKeyRing(path, password, &error));
@@ -316,7 +303,7 @@ void TestKeyRingFile::createKeyRingRefuses()
     if (!message.isEmpty())
         QCOMPARE(error, message);
     if (fileExists) {
-        QCOMPARE(readBytes(path), before);
+        QCOMPARE(fileBytes(path), before);
         QCOMPARE(filesIn(dir), QStringList{QStringLiteral("Bob.keyRing")});
     } else {
         QCOMPARE(filesIn(dir), QStringList());
@@ -383,7 +370,7 @@ void TestKeyRingFile::recordLayout()
 
     QString error;
     QVERIFY2(writeKeyRing(path, table, digest, secret, &error), qPrintable(error));
-    QCOMPARE(readBytes(path), expected);
+    QCOMPARE(fileBytes(path), expected);
     QCOMPARE(serializeKeyRing(table, digest, secret), expected);
 
     // Only the copies written are enciphered.
@@ -630,7 +617,7 @@ void TestKeyRingFile::missingOrEmptyFile()
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("Nobody.keyRing"));
     if (exists)
-        QVERIFY(writeBytes(path, contents));
+        QVERIFY(writeFile(path, contents));
 
     const KeyRingReadResult read = readKeyRing(path);
     QCOMPARE(read.status, Status::NotKeyRing);
@@ -663,7 +650,7 @@ void TestKeyRingFile::failedWriteLeavesTheOldFile()
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("Bob.keyRing"));
     QVERIFY(writeKeyRing(path, tableOf({sampleRecord(1)}), digest, secret));
-    const QByteArray original = readBytes(path);
+    const QByteArray original = fileBytes(path);
     QVERIFY(original.size() < 4096);
 
     QList<KeyRecord> big{sampleRecord(1), sampleRecord(2), sampleRecord(3)};
@@ -677,7 +664,7 @@ void TestKeyRingFile::failedWriteLeavesTheOldFile()
         QVERIFY(!writeKeyRing(path, tableOf(big), digest, secret, &error));
         QVERIFY(!error.isEmpty());
     }
-    QCOMPARE(readBytes(path), original);
+    QCOMPARE(fileBytes(path), original);
     QCOMPARE(filesIn(dir), QStringList{QStringLiteral("Bob.keyRing")});
 
     // The same write goes through once the limit is gone, so the limit was what stopped it.
@@ -710,12 +697,12 @@ void TestKeyRingFile::overlongFieldIsRefused()
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("Bob.keyRing"));
     QVERIFY(writeKeyRing(path, tableOf({sampleRecord(1)}), digest, secret));
-    const QByteArray original = readBytes(path);
+    const QByteArray original = fileBytes(path);
 
     QString error;
     QVERIFY(!writeKeyRing(path, table, digest, secret, &error));
     QVERIFY(!error.isEmpty());
-    QCOMPARE(readBytes(path), original);
+    QCOMPARE(fileBytes(path), original);
 
     const QString newPath = dir.filePath(QStringLiteral("tessary.keyRing"));
     QVERIFY(!writeKeyRing(newPath, table, digest, secret));
@@ -735,7 +722,7 @@ void TestKeyRingFile::saveReplacesALongerFile()
     const qsizetype expectedSize =
         82 + 42 + r.name.size() + r.userName.size() + r.url.size() + r.description.size() + r.password.size();
     QCOMPARE(QFileInfo(path).size(), expectedSize);
-    QVERIFY(readBytes(path).endsWith(reserved + trailer));
+    QVERIFY(fileBytes(path).endsWith(reserved + trailer));
     QCOMPARE(filesIn(dir), QStringList{QStringLiteral("Bob.keyRing")});
 }
 
@@ -749,9 +736,9 @@ void TestKeyRingFile::saveOfDamagedRingKeepsTheOriginal()
 
     // A ring whose trailer was damaged after it was written.
     QVERIFY(writeKeyRing(path, tableOf(records), digest, secret));
-    QByteArray damaged = readBytes(path);
+    QByteArray damaged = fileBytes(path);
     damaged[damaged.size() - 2] = 'X';
-    QVERIFY(writeBytes(path, damaged));
+    QVERIFY(writeFile(path, damaged));
     QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
 
     const KeyRingReadResult read = readKeyRing(path);
@@ -762,7 +749,7 @@ void TestKeyRingFile::saveOfDamagedRingKeepsTheOriginal()
     QString error;
     QVERIFY2(saveKeyRing(ring, secret, &error), qPrintable(error));
     QVERIFY(!ring.readDamaged);
-    QCOMPARE(readBytes(backup), damaged);
+    QCOMPARE(fileBytes(backup), damaged);
     QCOMPARE(fileMode(backup), 0600);
 
     KeyRingReadResult saved = readKeyRing(path);
@@ -775,7 +762,7 @@ void TestKeyRingFile::saveOfDamagedRingKeepsTheOriginal()
     // Later saves leave the copy of the original alone.
     ring.table.appendRecord(sampleRecord(3));
     QVERIFY(saveKeyRing(ring, secret));
-    QCOMPARE(readBytes(backup), damaged);
+    QCOMPARE(fileBytes(backup), damaged);
     QCOMPARE(readKeyRing(path).table.keyCount(), 3);
     QCOMPARE(filesIn(dir), (QStringList{QStringLiteral("Bob.keyRing"), QStringLiteral("Bob.keyRing.bak")}));
 }

@@ -29,6 +29,8 @@ char* toString(KeyTable::RenameResult result)
         return qstrdup("NotUnique");
     case KeyTable::RenameResult::EmptyName:
         return qstrdup("EmptyName");
+    case KeyTable::RenameResult::TooLong:
+        return qstrdup("TooLong");
     case KeyTable::RenameResult::NotFound:
         return qstrdup("NotFound");
     }
@@ -313,6 +315,8 @@ void TestKeyTable::renameKey_data()
     QTest::newRow("name of another key") << QByteArray("Beta") << QByteArray("Gamma")
                                          << KeyTable::RenameResult::NotUnique << unchanged;
     QTest::newRow("empty name") << QByteArray("Beta") << QByteArray() << KeyTable::RenameResult::EmptyName << unchanged;
+    QTest::newRow("256 characters") << QByteArray("Beta") << QByteArray(256, 'n') << KeyTable::RenameResult::TooLong
+                                    << unchanged;
     QTest::newRow("absent key") << QByteArray("Zeta") << QByteArray("Omega") << KeyTable::RenameResult::NotFound
                                 << unchanged;
     // The empty name is that of every free slot, not of a key.

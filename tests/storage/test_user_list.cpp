@@ -1,4 +1,5 @@
 #include "storage/user_list.h"
+#include "test_files.h"
 
 #include <QtTest>
 
@@ -7,20 +8,6 @@ using namespace tessary;
 Q_DECLARE_METATYPE(tessary::UserAddition::Status)
 
 namespace {
-
-QByteArray readBytes(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArrayLiteral("<unreadable>");
-    return file.readAll();
-}
-
-bool writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
 
 } // namespace
 
@@ -113,7 +100,7 @@ void TestUserList::readsAtMost255Names()
         if (i <= 255)
             expected.append(QStringLiteral("user%1").arg(i));
     }
-    QVERIFY(writeBytes(path, data));
+    QVERIFY(writeFile(path, data));
 
     const QStringList names = readUserList(path, 255);
     QCOMPARE(names.size(), 255);
@@ -143,7 +130,7 @@ void TestUserList::appendUser()
 
     const UserAddition added = addUser(path, userName);
     QVERIFY2(added.status == UserAddition::Status::Added, qPrintable(added.reason));
-    QCOMPARE(readBytes(path), bytes);
+    QCOMPARE(fileBytes(path), bytes);
     QCOMPARE(readUserList(path), QStringList{userName});
 }
 
@@ -155,7 +142,7 @@ void TestUserList::usersReadBackInTheOrderAppended()
 
     QCOMPARE(addUser(path, QStringLiteral("alice")).status, UserAddition::Status::Added);
     QCOMPARE(addUser(path, QStringLiteral("bob")).status, UserAddition::Status::Added);
-    QCOMPARE(readBytes(path), QByteArray("\"alice\"\r\n\"bob\"\r\n"));
+    QCOMPARE(fileBytes(path), QByteArray("\"alice\"\r\n\"bob\"\r\n"));
     QCOMPARE(readUserList(path), (QStringList{QStringLiteral("alice"), QStringLiteral("bob")}));
 }
 
@@ -166,10 +153,10 @@ void TestUserList::doubleQuoteInsideANameSpoilsOnlyThatName()
     const QString path = dir.filePath(QLatin1String(userListFileName));
 
     // Written by hand: the program lists no name with a quote.
-    QVERIFY(writeBytes(path, "\"a\"b\"\r\n"));
+    QVERIFY(writeFile(path, "\"a\"b\"\r\n"));
     QCOMPARE(addUser(path, QStringLiteral("a\"b")).status, UserAddition::Status::Refused);
     QCOMPARE(addUser(path, QStringLiteral("carol")).status, UserAddition::Status::Added);
-    QCOMPARE(readBytes(path), QByteArray("\"a\"b\"\r\n\"carol\"\r\n"));
+    QCOMPARE(fileBytes(path), QByteArray("\"a\"b\"\r\n\"carol\"\r\n"));
 
     const QStringList names = readUserList(path);
     QVERIFY(!names.contains(QStringLiteral("a\"b")));
@@ -231,12 +218,12 @@ void TestUserList::addUserAgainstTheList()
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QLatin1String(userListFileName));
     if (!before.isEmpty())
-        QVERIFY(writeBytes(path, before));
+        QVERIFY(writeFile(path, before));
     QCOMPARE(addUser(path, userName).status, status);
     if (after.isEmpty())
         QVERIFY(!QFileInfo::exists(path));
     else
-        QCOMPARE(readBytes(path), after);
+        QCOMPARE(fileBytes(path), after);
     if (status == UserAddition::Status::Added)
         QVERIFY(readUserList(path).contains(userName));
 }

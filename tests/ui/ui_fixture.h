@@ -8,6 +8,7 @@
 #include "storage/key_fields.h"
 #include "storage/key_ring_file.h"
 #include "storage/user_list.h"
+#include "test_files.h"
 #include "ui/browser/key_browser.h"
 #include "ui/flow/program.h"
 #include "ui/widgets/message_box.h"
@@ -102,13 +103,6 @@ struct Browser
     KeyTable& table() { return fixture.program->session().keyTable(); }
     void select(int row) { window->keyView()->selectRow(row); }
 };
-
-// A file's bytes, to see that a refused or failed change left it as it was.
-inline QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 inline void flushDeletes()
 {

@@ -4,14 +4,14 @@
 
 namespace tessary {
 
-QString versionText(int major, int minor)
+QString majorMinorText(int major, int minor)
 {
     return QStringLiteral("%1.%2").arg(major).arg(minor);
 }
 
 QString libraryVersionText()
 {
-    return versionText(nettle_version_major(), nettle_version_minor());
+    return majorMinorText(nettle_version_major(), nettle_version_minor());
 }
 
 } // namespace tessary

@@ -7,6 +7,6 @@ namespace tessary {
 // The version of the library that computes the digests (GNU Nettle), as the About window shows it: its major and
 // minor numbers as they are, so 3.10 reads "3.10" (as one number it would read 3.1).
 QString libraryVersionText();
-QString versionText(int major, int minor);
+QString majorMinorText(int major, int minor);
 
 } // namespace tessary

@@ -247,6 +247,8 @@ QAction* KeyBrowser::action(const QString& name) const
 
 void KeyBrowser::showKeyRing()
 {
+    // Another user's keys: a search in the last one's has no place here.
+    clearFind();
     m_model.reload();
     // The commands act on the selected row, so the first row starts selected and current.
     m_keyView->selectRow(0);

@@ -41,6 +41,8 @@ public:
 
     // The commands on keys and on the key ring.
     void CopyPasswordToClipboard();
+    // The same for the key in `slot`, selected or not.
+    void copyPassword(int slot);
     void KeyPropertiesDialog();
     void changePassword();
     void newKeyEntry();
@@ -96,6 +98,7 @@ private:
     void buildToolbar();
     void buildFindBar();
     void findTextChanged(const QString& text);
+    void showFindCount();
     void goToFirstMatch();
     QAction* addItem(QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut = {});
     QMenu* addMenu(QMenu* parent, const char* name, const QString& caption);
@@ -111,6 +114,7 @@ private:
     QToolBar* m_findBar = nullptr;
     QLineEdit* m_findBox = nullptr;
     QString m_statusBeforeFind;
+    QString m_findCount; // the count Find last showed, empty while it does not filter
     QLabel* m_statusPanel = nullptr;
     QMenu* m_popUp = nullptr;
     PasswordClipboard* m_clipboard;

@@ -44,9 +44,12 @@ void KeyBrowser::connectCommands()
     connect(m_keyView, &KeyView::rowDoubleClicked, this, [this] { CopyPasswordToClipboard(); });
     connect(m_toolbar, &QToolBar::actionTriggered, this,
             [this](QAction* button) { Toolbar1_ButtonClick(button->data().toInt()); });
-    // A key just made or imported is the one the commands then act on.
-    connect(m_filter, &QAbstractItemModel::rowsInserted, this,
-            [this](const QModelIndex&, int, int last) { m_keyView->selectRow(last); });
+    // A key just made or imported is the one the commands then act on (not one a changed filter lets back in).
+    connect(&m_model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int, int last) {
+        const QModelIndex shown = m_filter->mapFromSource(m_model.index(last, 0));
+        if (shown.isValid())
+            m_keyView->selectRow(shown.row());
+    });
     // After the editor has closed, so the box does not interrupt the list's own editing.
     connect(
         &m_model, &KeyTableModel::renameRefused, this,
@@ -62,8 +65,12 @@ int KeyBrowser::selectedSlot() const
 
 void KeyBrowser::CopyPasswordToClipboard()
 {
-    const int slot = selectedSlot();
-    if (slot < 0)
+    copyPassword(selectedSlot());
+}
+
+void KeyBrowser::copyPassword(int slot)
+{
+    if (slot < 1 || slot > m_session.keyTable().keyCount())
         return;
     m_clipboard->copy(fromCodePage(usablePassword(m_session.keyTable().slot(slot))));
     setStatusText(passwordCopiedText());
@@ -105,7 +112,7 @@ void KeyBrowser::changePassword()
 void KeyBrowser::newKeyEntry()
 {
     // Refused at once rather than after the wizard's six pages.
-    if (m_model.rowCount() >= KeyTable::capacity) {
+    if (m_session.keyTable().isFull()) {
         MessageBox::show(this, maximumKeysMessage(), {}, MessageBox::Kind::Refusal);
         return;
     }

@@ -42,14 +42,15 @@ void KeyBrowser::buildFindBar()
     m_keyView->detailsView()->installEventFilter(this);
     // The bar moves the list down: its size follows once the window has laid the bar out.
     m_central->installEventFilter(this);
+    // The count follows deletes, new keys and renames as well as typing.
+    for (auto rowsChanged : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(m_filter, rowsChanged, this, &KeyBrowser::showFindCount);
+    connect(m_filter, &QAbstractItemModel::modelReset, this, &KeyBrowser::showFindCount);
 }
 
 void KeyBrowser::startFind()
 {
-    if (!m_findBar->isVisible()) {
-        m_statusBeforeFind = statusText();
-        m_findBar->show();
-    }
+    m_findBar->show();
     m_findBox->setFocus();
     m_findBox->selectAll();
 }
@@ -57,22 +58,37 @@ void KeyBrowser::startFind()
 void KeyBrowser::clearFind()
 {
     // The key selected in the filtered list stays selected in the whole one.
-    const int slot = selectedSlot();
+    const QModelIndex selected = m_filter->mapToSource(m_filter->index(m_keyView->selectedRow(), 0));
     m_findBox->clear();
     m_findBar->hide();
-    if (slot > 0)
-        m_keyView->selectRow(KeyTableModel::rowOf(slot));
-    setStatusText(m_statusBeforeFind);
+    if (selected.isValid())
+        m_keyView->selectRow(m_filter->mapFromSource(selected).row());
     m_keyView->currentView()->setFocus();
 }
 
 void KeyBrowser::findTextChanged(const QString& text)
 {
     m_filter->setSearchText(text);
-    if (m_filter->isFiltering())
-        setStatusText(QStringLiteral("%1 of %2 keys").arg(m_filter->rowCount()).arg(m_model.rowCount()));
-    else
-        setStatusText(m_statusBeforeFind);
+    showFindCount();
+}
+
+// "N of M keys" while Find filters, and what the status bar said before once it stops; a command's own report
+// (a copy, an export) meanwhile is left standing.
+void KeyBrowser::showFindCount()
+{
+    const bool countShown = !m_findCount.isEmpty() && statusText() == m_findCount;
+    if (!m_filter->isFiltering()) {
+        if (countShown)
+            setStatusText(m_statusBeforeFind);
+        m_findCount.clear();
+        return;
+    }
+    if (m_findCount.isEmpty())
+        m_statusBeforeFind = statusText();
+    else if (!countShown)
+        return;
+    m_findCount = QStringLiteral("%1 of %2 keys").arg(m_filter->rowCount()).arg(m_model.rowCount());
+    setStatusText(m_findCount);
 }
 
 void KeyBrowser::goToFirstMatch()

@@ -204,7 +204,9 @@ bool KeyView::eventFilter(QObject* watched, QEvent* event)
         const int row = selectedRow();
         if (!menuKey || watched != currentView() || row < 0)
             break;
-        const QRect cell = currentView()->visualRect(currentView()->model()->index(row, 0));
+        const QModelIndex index = currentView()->model()->index(row, 0);
+        currentView()->scrollTo(index);
+        const QRect cell = currentView()->visualRect(index);
         emit rightButtonReleased(currentView()->viewport()->mapToGlobal(cell.center()), row);
         return true;
     }

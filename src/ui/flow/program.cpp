@@ -90,8 +90,10 @@ void Program::startProgram(const QStringList& arguments)
 
 void Program::showLoginOrNewUser()
 {
-    // A window that waits for an answer comes first: any other would open behind it, out of reach.
-    if (QWidget* waiting = QApplication::activeModalWidget()) {
+    // A window that waits for an answer comes first: any other would open behind it, out of reach. (About and the
+    // update window wait only for the key browser.)
+    if (QWidget* waiting = QApplication::activeModalWidget();
+        waiting && waiting->windowModality() == Qt::ApplicationModal) {
         bringUp(waiting);
         return;
     }

@@ -12,6 +12,8 @@
 #include "ui/widgets/key_table_model.h"
 #include "ui/wizard/new_key.h"
 
+#include <QApplication>
+
 namespace tessary {
 
 ModifyKey* Program::showKeyProperties(const QString& keyName)
@@ -21,9 +23,7 @@ ModifyKey* Program::showKeyProperties(const QString& keyName)
     if (!m_modifyKey) {
         m_modifyKey = new ModifyKey(m_session.keyTable(), *m_model, m_keyBrowser);
         m_modifyKey->setAttribute(Qt::WA_DeleteOnClose);
-        // The key list's selection is the shown key, so the list's own command copies the right password.
-        connect(m_modifyKey, &ModifyKey::copyPasswordRequested, m_keyBrowser,
-                &KeyBrowser::CopyPasswordToClipboard);
+        connect(m_modifyKey, &ModifyKey::copyPasswordRequested, m_keyBrowser, &KeyBrowser::copyPassword);
         connect(m_modifyKey, &ModifyKey::changePasswordRequested, this, &Program::showChangePassword);
     }
     m_modifyKey->ResetDisplay(keyName);
@@ -76,22 +76,16 @@ ChangePassword* Program::showChangePassword(const QString& keyName)
     const int slot = fitsCodePage(keyName) ? m_session.keyTable().findKey(toCodePage(keyName)) : KeyTable::notFound;
     if (slot == KeyTable::notFound || slot > m_session.keyTable().keyCount())
         return nullptr;
-    // Over whichever window asked: Key Properties, Key Health or the key browser itself.
-    QWidget* owner = m_keyBrowser;
-    if (m_modifyKey && m_modifyKey->isVisible())
-        owner = m_modifyKey;
-    else if (m_keyHealth && m_keyHealth->isVisible())
-        owner = m_keyHealth;
+    // Over whichever window asked (Key Properties and Key Health wait for an answer), else the key browser.
+    QWidget* owner = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : m_keyBrowser.data();
     m_changePassword = new ChangePassword(m_session, *m_model, slot, owner);
     m_changePassword->setAttribute(Qt::WA_DeleteOnClose);
-    connect(m_changePassword, &ChangePassword::passwordChanged, this, [this] {
+    connect(m_changePassword, &ChangePassword::passwordChanged, this, [this](int changed) {
         if (m_keyBrowser)
             m_keyBrowser->setStatusText(passwordChangedText());
-        if (m_modifyKey)
+        if (m_modifyKey && m_modifyKey->keySlot() == changed)
             m_modifyKey->keyPasswordChanged();
-    });
-    connect(m_changePassword, &QDialog::finished, this, [this] {
-        if (m_keyHealth && m_keyHealth->isVisible())
+        if (m_keyHealth)
             m_keyHealth->refresh();
     });
     m_changePassword->show();
@@ -106,8 +100,6 @@ KeyHealthReport* Program::showKeyHealth()
         m_keyHealth = new KeyHealthReport(m_session, m_keyBrowser);
         m_keyHealth->setAttribute(Qt::WA_DeleteOnClose);
         connect(m_keyHealth, &KeyHealthReport::changePasswordRequested, this, &Program::showChangePassword);
-    } else {
-        m_keyHealth->refresh();
     }
     m_keyHealth->show();
     m_keyHealth->raise();

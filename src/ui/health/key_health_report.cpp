@@ -11,7 +11,6 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QSettings>
@@ -38,9 +37,8 @@ KeyHealthReport::KeyHealthReport(Session& session, QWidget* owner)
                               QStringLiteral("Bits"), QStringLiteral("Breaches")});
     m_table->header()->setStretchLastSection(false);
     m_table->header()->setSectionResizeMode(ReasonsColumn, QHeaderView::Stretch);
-    m_table->installEventFilter(this);
-    connect(m_table, &QTreeWidget::itemDoubleClicked, this,
-            [this](QTreeWidgetItem* item) { openRow(m_table->indexOfTopLevelItem(item)); });
+    // Enter and a double click alike.
+    connect(m_table, &QAbstractItemView::activated, this, [this](const QModelIndex& row) { openRow(row.row()); });
     m_summary->setObjectName(QStringLiteral("healthSummary"));
     m_breachListLabel->setObjectName(QStringLiteral("breachListPath"));
     m_breachListLabel->setTextFormat(Qt::PlainText);
@@ -125,18 +123,6 @@ void KeyHealthReport::openRow(int row)
 {
     if (row >= 0 && row < m_table->topLevelItemCount())
         emit changePasswordRequested(m_table->topLevelItem(row)->text(KeyColumn));
-}
-
-bool KeyHealthReport::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == m_table && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            openRow(m_table->currentIndex().row());
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 QString breachListSetting()

@@ -38,9 +38,6 @@ public:
 signals:
     void changePasswordRequested(const QString& keyName);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void openRow(int row);
 

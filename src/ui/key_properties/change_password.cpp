@@ -128,11 +128,8 @@ void ChangePassword::accept()
 
 void ChangePassword::wipeFields()
 {
-    // The fields' own buffers are Qt's; overwriting them before clearing is the most the window can do.
-    for (QLineEdit* field : {m_newPassword, m_confirm}) {
-        field->setText(QString(field->text().size(), QLatin1Char('x')));
+    for (QLineEdit* field : {m_newPassword, m_confirm})
         field->clear();
-    }
 }
 
 bool acceptableKeyPassword(const QString& typed)

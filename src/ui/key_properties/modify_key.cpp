@@ -104,7 +104,7 @@ ModifyKey::ModifyKey(KeyTable& table, KeyTableModel& model, QWidget* owner)
     auto* copyButton = new QPushButton(QStringLiteral("Co&py Password"), this);
     copyButton->setObjectName(QStringLiteral("Command1"));
     copyButton->setAutoDefault(false);
-    connect(copyButton, &QPushButton::clicked, this, &ModifyKey::copyPasswordRequested);
+    connect(copyButton, &QPushButton::clicked, this, [this] { emit copyPasswordRequested(m_keySlot); });
     auto* changeButton = new QPushButton(QStringLiteral("Change Pass&word"), this);
     changeButton->setObjectName(QStringLiteral("Command3"));
     changeButton->setAutoDefault(false);

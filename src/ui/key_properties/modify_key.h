@@ -46,7 +46,7 @@ public:
 
 signals:
     // "Co&py Password": the shown key's password to the clipboard, as Copy Password in the key list does.
-    void copyPasswordRequested();
+    void copyPasswordRequested(int keySlot);
     // "Change Pass&word" for the key of this name.
     void changePasswordRequested(const QString& keyName);
 

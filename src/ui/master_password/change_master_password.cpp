@@ -7,6 +7,7 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLineEdit>
+#include <QPointer>
 #include <QVBoxLayout>
 
 namespace tessary {
@@ -58,10 +59,6 @@ void ChangeMasterPassword::accept()
         refuse(newPasswordsDifferMessage(), m_confirm);
         return;
     }
-    if (const QString refusal = masterPasswordRefusal(m_new->text()); !refusal.isEmpty()) {
-        refuse(refusal + QStringLiteral("\n\rThe master password was not changed."), m_new);
-        return;
-    }
     const Session::PasswordChange change = m_session.changeMasterPassword(m_current->text(), m_new->text());
     switch (change.status) {
     case Session::PasswordChange::Status::Changed:
@@ -73,27 +70,36 @@ void ChangeMasterPassword::accept()
         m_current->clear();
         refuse(change.message, m_current, MessageBox::programTitle());
         return;
+    case Session::PasswordChange::Status::Unacceptable:
+        refuse(change.message + notChangedText(), m_new);
+        return;
     case Session::PasswordChange::Status::Refused:
         // A save that failed: the old password is still the one in force.
-        MessageBox::show(this, change.message + QStringLiteral("\n\rThe master password was not changed."), {},
-                         MessageBox::Kind::Failure);
+        MessageBox::show(this, change.message + notChangedText(), {}, MessageBox::Kind::Failure);
         return;
     }
 }
 
 void ChangeMasterPassword::refuse(const QString& message, QLineEdit* field, const QString& title)
 {
+    // The program may end while the box waits, and take this window with it.
+    const QPointer<ChangeMasterPassword> alive(this);
     MessageBox::show(this, message, title, MessageBox::Kind::Refusal);
+    if (!alive)
+        return;
     field->setFocus();
     field->selectAll();
 }
 
 void ChangeMasterPassword::wipeFields()
 {
-    for (QLineEdit* field : {m_current, m_new, m_confirm}) {
-        field->setText(QString(field->text().size(), QLatin1Char('x')));
+    for (QLineEdit* field : {m_current, m_new, m_confirm})
         field->clear();
-    }
+}
+
+QString ChangeMasterPassword::notChangedText()
+{
+    return QStringLiteral("\n\rThe master password was not changed.");
 }
 
 QString newPasswordsDifferMessage()

@@ -27,6 +27,7 @@ signals:
 private:
     void refuse(const QString& message, QLineEdit* field, const QString& title = {});
     void wipeFields();
+    static QString notChangedText();
 
     Session& m_session;
     QLineEdit* m_current;

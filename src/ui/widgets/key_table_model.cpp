@@ -82,10 +82,6 @@ bool KeyTableModel::setData(const QModelIndex& index, const QVariant& value, int
         emit renameRefused(unstorableTextMessage(QStringLiteral("key name")));
         return false;
     }
-    if (toCodePage(newName).size() > keyNameLimit) {
-        emit renameRefused(tooLongTextMessage(QStringLiteral("key name"), keyNameLimit));
-        return false;
-    }
     const QByteArray oldName = m_table.slot(slotOf(index.row())).name;
     switch (m_table.renameKey(oldName, toCodePage(newName))) {
     case KeyTable::RenameResult::Renamed:
@@ -98,6 +94,9 @@ bool KeyTableModel::setData(const QModelIndex& index, const QVariant& value, int
         return false;
     case KeyTable::RenameResult::EmptyName:
         emit renameRefused(emptyKeyNameMessage());
+        return false;
+    case KeyTable::RenameResult::TooLong:
+        emit renameRefused(tooLongTextMessage(QStringLiteral("key name"), keyNameLimit));
         return false;
     case KeyTable::RenameResult::NotFound:
         break;

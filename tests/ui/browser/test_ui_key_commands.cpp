@@ -467,11 +467,8 @@ private slots:
         QFETCH(bool, exists);
         Browser browser;
         const QString path = browser.fixture.path(QStringLiteral("tessary.keyRing"));
-        if (exists) {
-            QFile out(path);
-            QVERIFY(out.open(QIODevice::WriteOnly));
-            out.write(file);
-        }
+        if (exists)
+            QVERIFY(writeFile(path, file));
         browser.window->Toolbar1_ButtonClick(2);
         const QList<MessageBox::Shown> shown = MessageBox::takeRecorded();
         QCOMPARE(shown.size(), 1);

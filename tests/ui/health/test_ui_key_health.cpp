@@ -76,11 +76,9 @@ private slots:
     void aRememberedBreachListAddsItsReason()
     {
         Keys keys;
-        QFile list(keys.fixture.path(QStringLiteral("breaches.txt")));
-        QVERIFY(list.open(QIODevice::WriteOnly));
-        list.write(sha1Hex("password") + ":3861493\n");
-        list.close();
-        QSettings(QStringLiteral("Tessary"), QStringLiteral("Tessary")).setValue(breachListSetting(), list.fileName());
+        const QString list = keys.fixture.path(QStringLiteral("breaches.txt"));
+        QVERIFY(writeFile(list, sha1Hex("password") + ":3861493\n"));
+        QSettings(QStringLiteral("Tessary"), QStringLiteral("Tessary")).setValue(breachListSetting(), list);
         KeyHealthReport* report = keys.open();
         QCOMPARE(rows(report, KeyHealthReport::ReasonsColumn).first(), QStringLiteral("weak, breached"));
         QCOMPARE(rows(report, KeyHealthReport::BreachesColumn).first(), QStringLiteral("3861493"));

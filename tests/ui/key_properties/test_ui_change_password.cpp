@@ -14,7 +14,6 @@
 
 using namespace tessary;
 using tessary::test::Browser;
-using tessary::test::fileBytes;
 
 namespace {
 

@@ -11,7 +11,6 @@
 #include <QPushButton>
 
 using namespace tessary;
-using tessary::test::fileBytes;
 using tessary::test::Fixture;
 
 namespace {

@@ -11,7 +11,6 @@
 
 using namespace tessary;
 using tessary::test::Browser;
-using tessary::test::fileBytes;
 
 namespace {
 

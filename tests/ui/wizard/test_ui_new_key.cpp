@@ -22,7 +22,6 @@
 
 using namespace tessary;
 using tessary::test::Browser;
-using tessary::test::fileBytes;
 using tessary::test::Fixture;
 
 namespace {
