@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <atomic>
 #include <optional>
 
 namespace tessary {
@@ -18,11 +19,14 @@ public:
     // False, with `reason` set, when the file cannot be read (missing, no regular file, unreadable).
     bool open(const QString& path, QString& reason);
 
-    // How often the password (UTF-8) was seen, or nothing when it is not listed or the file fails meanwhile. Safe to
-    // call from several threads at once: every read says where it reads.
-    std::optional<qint64> count(const QByteArray& passwordUtf8) const;
-    // The same for a hash already made: 40 upper-case hex digits.
-    std::optional<qint64> countOfHash(const QByteArray& hexDigest) const;
+    // How often the password of this hash (40 upper-case hex digits) was seen; 0 when it is not listed. Safe to
+    // call from several threads at once: every read says where it reads. A read that fails, or a line longer than
+    // any of a breach list, makes the look-up give 0 and failed() true.
+    qint64 countOfHash(const QByteArray& hexDigest) const;
+
+    // Whether a look-up could not be finished, and why: then the counts are not to be trusted.
+    bool failed() const { return m_failure.load() != 0; }
+    QString failure() const;
 
 private:
     struct Line
@@ -31,12 +35,13 @@ private:
         qint64 next = 0; // where the line after it starts
         QByteArray text; // without its line end
     };
-    // The first line that starts at or after `offset`, or nothing past the end.
+    // The first line that starts at or after `offset`, or nothing past the end or after a failure.
     std::optional<Line> lineFrom(qint64 offset) const;
-    bool readAt(qint64 offset, QByteArray& buffer) const;
+    void fail(int error) const;
 
     RegularFile m_file;
     qint64 m_size = 0;
+    mutable std::atomic<int> m_failure{0}; // an errno value, or -1: no breach list
 };
 
 // The upper-case hex SHA-1 of `bytes`, as breach lists name passwords.

@@ -10,29 +10,20 @@
 
 #include <algorithm>
 #include <thread>
+#include <vector>
 
 namespace tessary {
 
 namespace {
 
-// The password a user knows: the stored one up to its first NUL. A view, so nothing is copied.
-QByteArrayView usableView(const KeyRecord& record)
+bool overlapsMaster(QByteArrayView password, const QString& master)
 {
-    const qsizetype nul = record.password.indexOf('\0');
-    return nul < 0 ? QByteArrayView(record.password) : QByteArrayView(record.password).first(nul);
-}
-
-bool overlapsMaster(QByteArrayView password, QByteArrayView master)
-{
-    if (password == master)
-        return true;
-    QString a = fromCodePage(password);
-    QString b = fromCodePage(master);
-    const QString& shorter = a.size() <= b.size() ? a : b;
-    const QString& longer = a.size() <= b.size() ? b : a;
-    const bool within = shorter.size() >= masterOverlapMinimum && longer.contains(shorter, Qt::CaseInsensitive);
-    wipe(a);
-    wipe(b);
+    QString text = fromCodePage(password);
+    const QString& shorter = text.size() <= master.size() ? text : master;
+    const QString& longer = text.size() <= master.size() ? master : text;
+    const bool within = text == master || (shorter.size() >= masterOverlapMinimum &&
+                                           longer.contains(shorter, Qt::CaseInsensitive));
+    wipe(text);
     return within;
 }
 
@@ -48,11 +39,13 @@ Judgement judge(QByteArrayView password, const BreachList* breaches)
 {
     Judgement judgement;
     judgement.score = meterScores(password).total;
-    QByteArray utf8 = fromCodePage(password).toUtf8();
+    QString text = fromCodePage(password);
+    QByteArray utf8 = text.toUtf8();
+    wipe(text);
     judgement.bits = ZxcvbnMatch(utf8.constData(), nullptr, nullptr);
     if (breaches && !password.isEmpty()) {
         QByteArray hash = sha1Hex(utf8);
-        judgement.breachCount = breaches->countOfHash(hash).value_or(0);
+        judgement.breachCount = breaches->countOfHash(hash);
         wipe(hash);
     }
     wipe(utf8);
@@ -64,17 +57,17 @@ Judgement judge(QByteArrayView password, const BreachList* breaches)
 QList<KeyHealth> checkKeyHealth(const KeyTable& table, QByteArrayView masterPassword, const HealthOptions& options)
 {
     const int count = table.keyCount();
-    QList<Judgement> judgements(count);
+    std::vector<Judgement> judgements(static_cast<std::size_t>(count));
     // zxcvbn and the breach list take most of the time: the keys are judged on two threads at once.
-    const auto judgeSlots = [&](int first, int step) {
-        for (int slot = first; slot <= count; slot += step)
-            judgements[slot - 1] = judge(usableView(table.slot(slot)), options.breaches);
+    const auto judgeSlots = [&](int first) {
+        for (int slot = first; slot <= count; slot += 2)
+            judgements[static_cast<std::size_t>(slot - 1)] = judge(usablePasswordView(table.slot(slot)), options.breaches);
     };
     {
-        std::thread other(judgeSlots, 2, 2);
-        judgeSlots(1, 2);
-        other.join();
+        const std::jthread other(judgeSlots, 2);
+        judgeSlots(1);
     }
+    QString master = fromCodePage(masterPassword);
 
     const QDateTime oldBefore =
         options.olderThanYears ? options.now.addDays(-365LL * *options.olderThanYears) : QDateTime();
@@ -82,15 +75,15 @@ QList<KeyHealth> checkKeyHealth(const KeyTable& table, QByteArrayView masterPass
     result.reserve(count);
     for (int slot = 1; slot <= count; ++slot) {
         const KeyRecord& record = table.slot(slot);
-        const QByteArrayView password = usableView(record);
-        const Judgement& judgement = judgements[slot - 1];
+        const QByteArrayView password = usablePasswordView(record);
+        const Judgement& judgement = judgements[static_cast<std::size_t>(slot - 1)];
         KeyHealth health;
         health.slot = slot;
         health.score = judgement.score;
         health.entropyBits = judgement.bits;
         health.breachCount = judgement.breachCount;
         for (int other = 1; other <= count; ++other) {
-            if (other != slot && usableView(table.slot(other)) == password)
+            if (other != slot && usablePasswordView(table.slot(other)) == password)
                 health.reusedWith.append(table.slot(other).name);
         }
 
@@ -102,7 +95,7 @@ QList<KeyHealth> checkKeyHealth(const KeyTable& table, QByteArrayView masterPass
             health.reasons.append(HealthReason::Breached);
         if (!health.reusedWith.isEmpty())
             health.reasons.append(HealthReason::Reused);
-        if (!masterPassword.isEmpty() && overlapsMaster(password, masterPassword))
+        if (!master.isEmpty() && overlapsMaster(password, master))
             health.reasons.append(HealthReason::Master);
         if (oldBefore.isValid()) {
             const QDateTime created(fromOleDate(record.dateCreated), fromOleTime(record.timeCreated));
@@ -111,6 +104,7 @@ QList<KeyHealth> checkKeyHealth(const KeyTable& table, QByteArrayView masterPass
         }
         result.append(std::move(health));
     }
+    wipe(master);
     return result;
 }
 

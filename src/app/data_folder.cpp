@@ -1,11 +1,12 @@
 #include "app/data_folder.h"
 
+#include "storage/file_io.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
-#include <cstring>
 #include <sys/stat.h>
 
 namespace tessary {
@@ -40,7 +41,7 @@ bool makeFolder(const QString& path, QString& reason)
     const int error = errno;
     if (error == EEXIST && QFileInfo(path).isDir())
         return true;
-    reason = QString::fromLocal8Bit(std::strerror(error));
+    reason = systemReason(error);
     return false;
 }
 

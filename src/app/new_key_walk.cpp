@@ -1,5 +1,7 @@
 #include "app/new_key_walk.h"
 
+#include "app/start_rules.h"
+
 #include <cmath>
 
 namespace tessary {
@@ -71,7 +73,7 @@ bool breakdownHidden(const QString& stored)
 
 int passwordGarbleLength(double r)
 {
-    return 255 + static_cast<int>(std::floor(r * 100.0));
+    return garbleLength(0, r); // as the login's for an empty password
 }
 
 } // namespace tessary

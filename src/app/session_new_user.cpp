@@ -23,11 +23,11 @@ Session::Outcome Session::createUser(const QString& userName, const QString& pas
         return refusedOutcome(userExistsMessage(fileName));
     if (const QString refusal = masterPasswordRefusal(password); !refusal.isEmpty())
         return refusedOutcome(refusal);
-    QByteArray secret = toCodePage(password);
 
     auto lock = std::make_unique<FileLock>(file);
     if (!lock->tryLock())
         return refusedOutcome(lock->refusal());
+    QByteArray secret = toCodePage(password);
     // The name is listed first: a key ring nobody is listed for would block the name for good, while a listed
     // user without one gets it at the first login.
     const UserAddition listed = addUser(path(QString::fromLatin1(userListFileName)), userName);
@@ -79,7 +79,8 @@ QString masterPasswordRefusal(const QString& password)
     if (!fitsCodePage(password))
         return QStringLiteral("The master password holds characters a key ring cannot store; use letters, digits "
                               "and the punctuation of Western European languages.");
-    if (toCodePage(password).size() > maximumMasterPasswordLength)
+    // Every character it holds is one byte of the code page: its length is the stored one.
+    if (password.size() > maximumMasterPasswordLength)
         return longMasterPasswordMessage();
     return {};
 }

@@ -50,8 +50,8 @@ int auditCommand(const Invocation& invocation, Console& console)
         options.olderThanYears = years;
     }
     BreachList breaches;
+    const QString file = invocation.options.value(QStringLiteral("--breached"));
     if (invocation.options.contains(QStringLiteral("--breached"))) {
-        const QString file = invocation.options.value(QStringLiteral("--breached"));
         QString reason;
         if (!breaches.open(QDir(invocation.directory).filePath(file), reason)) {
             console.err(QStringLiteral("Cannot read the breach list %1: %2").arg(file, reason));
@@ -65,6 +65,11 @@ int auditCommand(const Invocation& invocation, Console& console)
         return status;
     const KeyTable& table = access.table();
     const QList<KeyHealth> health = checkKeyHealth(table, access.session().secret().password, options);
+    // Counts from a list that failed half-way would say "not breached" of keys that may be.
+    if (breaches.failed()) {
+        console.err(QStringLiteral("Cannot read the breach list %1: %2").arg(file, breaches.failure()));
+        return failed;
+    }
 
     if (invocation.hasFlag(QStringLiteral("--json"))) {
         QJsonArray keys;

@@ -27,17 +27,10 @@ int createUserCommand(const Invocation& invocation, Console& console)
         return failed;
     }
 
-    QString password = console.readSecret(QStringLiteral("Master password for the new user: "));
-    if (console.inputIsTerminal() && !password.isEmpty()) {
-        QString again = console.readSecret(QStringLiteral("The same again: "));
-        const bool same = again == password;
-        wipe(again);
-        if (!same) {
-            wipe(password);
-            console.err(QStringLiteral("The two passwords differ. Nothing was written."));
-            return failed;
-        }
-    }
+    bool differ = false;
+    QString password = console.readNewSecret(QStringLiteral("Master password for the new user: "), differ);
+    if (differ)
+        return failed;
     const Session::Outcome outcome = session.createUser(userName, password);
     wipe(password);
     if (!outcome.succeeded()) {

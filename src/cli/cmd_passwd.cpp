@@ -13,17 +13,11 @@ int passwdCommand(const Invocation& invocation, Console& console)
     if (const int status = access.open(invocation.arguments.at(0), KeyRingAccess::Mode::Write))
         return status;
     QString current = fromCodePage(access.session().secret().password);
-    QString replacement = console.readSecret(QStringLiteral("New master password: "));
-    if (console.inputIsTerminal() && !replacement.isEmpty()) {
-        QString again = console.readSecret(QStringLiteral("The same again: "));
-        const bool same = again == replacement;
-        wipe(again);
-        if (!same) {
-            wipe(current);
-            wipe(replacement);
-            console.err(QStringLiteral("The two passwords differ. Nothing was written."));
-            return failed;
-        }
+    bool differ = false;
+    QString replacement = console.readNewSecret(QStringLiteral("New master password: "), differ);
+    if (differ) {
+        wipe(current);
+        return failed;
     }
     const Session::PasswordChange change = access.session().changeMasterPassword(current, replacement);
     wipe(current);

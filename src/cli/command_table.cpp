@@ -31,8 +31,8 @@ const QList<CommandEntry>& commandTable()
         {{QStringLiteral("audit"), 1, 1, {QStringLiteral("--older-than"), QStringLiteral("--breached")},
           {QStringLiteral("--json")}},
          auditCommand},
-        {{QStringLiteral("estimate"), 0, 0, {QStringLiteral("--loops")}, {}}, estimateCommand},
-        {{QStringLiteral("generate"), 0, 1, {}, {}}, generateCommand},
+        {{QStringLiteral("estimate"), 0, 0, {QStringLiteral("--loops")}, {}}, estimateCommand, false},
+        {{QStringLiteral("generate"), 0, 1, {}, {}}, generateCommand, false},
         {{QStringLiteral("update-check"), 0, 1, {}, {}}, updateCheckByModule},
     };
     return table;
@@ -63,15 +63,18 @@ int runCli(const QStringList& arguments, Console& console)
         console.out(usageText());
         return done;
     }
-    const DataFolder folder = enterDataFolder(invocation.directory, QProcessEnvironment::systemEnvironment());
-    if (!folder.failure.isEmpty()) {
-        console.err(folder.failure);
-        return failed;
-    }
-    invocation.directory = folder.path;
     for (const CommandEntry& entry : commandTable()) {
-        if (entry.syntax.name == invocation.command)
-            return entry.run(invocation, console);
+        if (entry.syntax.name != invocation.command)
+            continue;
+        if (entry.usesDataFolder) {
+            const DataFolder folder = enterDataFolder(invocation.directory, QProcessEnvironment::systemEnvironment());
+            if (!folder.failure.isEmpty()) {
+                console.err(folder.failure);
+                return failed;
+            }
+            invocation.directory = folder.path;
+        }
+        return entry.run(invocation, console);
     }
     return usageFailure(console, QStringLiteral("Unknown command %1.").arg(invocation.command));
 }

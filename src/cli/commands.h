@@ -16,6 +16,7 @@ struct CommandEntry
 {
     CommandSyntax syntax;
     Command run;
+    bool usesDataFolder = true; // false: the command reads and writes no file, so no folder is made for it
 };
 
 const QList<CommandEntry>& commandTable();

@@ -43,11 +43,33 @@ extern "C" void stopWithEcho(int)
     sigset_t tstp;
     sigemptyset(&tstp);
     sigaddset(&tstp, SIGTSTP);
-    ::pthread_sigmask(SIG_UNBLOCK, &tstp, nullptr);
+    ::sigprocmask(SIG_UNBLOCK, &tstp, nullptr);
     ::sigaction(SIGTSTP, &ours, nullptr);
     ::tcsetattr(echoFd, TCSANOW, &echoQuiet);
     errno = savedErrno;
 }
+
+// Holds the signals that end or stop the program back while the echo and its handlers change together, so that
+// none arrives between the two.
+class SignalsHeld
+{
+public:
+    SignalsHeld()
+    {
+        sigset_t held;
+        sigemptyset(&held);
+        for (const int number : endingSignals)
+            sigaddset(&held, number);
+        sigaddset(&held, SIGTSTP);
+        ::sigprocmask(SIG_BLOCK, &held, &m_before);
+    }
+    ~SignalsHeld() { ::sigprocmask(SIG_SETMASK, &m_before, nullptr); }
+    SignalsHeld(const SignalsHeld&) = delete;
+    SignalsHeld& operator=(const SignalsHeld&) = delete;
+
+private:
+    sigset_t m_before;
+};
 
 // Turns the terminal's echo off for as long as it lives; a signal that ends the program meanwhile turns it back on
 // first, so the shell is not left typing blind, and so does a stop.
@@ -62,6 +84,9 @@ public:
         echoSaved = m_saved;
         echoQuiet = m_saved;
         echoQuiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        const SignalsHeld held;
+        if (tcsetattr(m_fd, TCSAFLUSH, &echoQuiet) != 0)
+            return; // the echo stays on, and the handlers that would turn it off again stay out
         struct sigaction action = {};
         action.sa_handler = restoreEchoAndEnd;
         sigemptyset(&action.sa_mask);
@@ -70,18 +95,17 @@ public:
         action.sa_handler = stopWithEcho;
         action.sa_flags = SA_RESTART;
         ::sigaction(SIGTSTP, &action, &m_previousStop);
-        m_handlersSet = true;
-        m_active = tcsetattr(m_fd, TCSAFLUSH, &echoQuiet) == 0;
+        m_active = true;
     }
     ~EchoOff()
     {
-        if (m_handlersSet) {
-            for (std::size_t i = 0; i < std::size(endingSignals); ++i)
-                ::sigaction(endingSignals[i], &m_previous[i], nullptr);
-            ::sigaction(SIGTSTP, &m_previousStop, nullptr);
-        }
-        if (m_active)
-            tcsetattr(m_fd, TCSAFLUSH, &m_saved);
+        if (!m_active)
+            return;
+        const SignalsHeld held;
+        tcsetattr(m_fd, TCSAFLUSH, &m_saved);
+        for (std::size_t i = 0; i < std::size(endingSignals); ++i)
+            ::sigaction(endingSignals[i], &m_previous[i], nullptr);
+        ::sigaction(SIGTSTP, &m_previousStop, nullptr);
     }
     EchoOff(const EchoOff&) = delete;
     EchoOff& operator=(const EchoOff&) = delete;
@@ -91,7 +115,6 @@ private:
     termios m_saved{};
     struct sigaction m_previous[std::size(endingSignals)] = {};
     struct sigaction m_previousStop = {};
-    bool m_handlersSet = false;
     bool m_active = false;
 };
 
@@ -147,6 +170,7 @@ void Console::err(const QString& line)
 QString Console::readSecret(const QString& prompt)
 {
     SecretBytes line;
+    bool failed = false;
     {
         std::unique_ptr<EchoOff> quiet;
         if (m_inputIsTerminal) {
@@ -160,7 +184,11 @@ QString Console::readSecret(const QString& prompt)
             const ssize_t got = ::read(m_in, &c, 1);
             if (got < 0 && errno == EINTR)
                 continue;
-            if (got <= 0 || c == '\n')
+            if (got < 0) {
+                failed = true; // half a line is no secret: nothing is taken
+                break;
+            }
+            if (got == 0 || c == '\n')
                 break;
             line.append(c);
         }
@@ -169,9 +197,28 @@ QString Console::readSecret(const QString& prompt)
         std::fputc('\n', m_err);
         std::fflush(m_err);
     }
+    if (failed)
+        return {};
     if (line.endsWith('\r'))
         line.chop();
     return line.text();
+}
+
+QString Console::readNewSecret(const QString& prompt, bool& failed)
+{
+    failed = false;
+    QString secret = readSecret(prompt);
+    if (!m_inputIsTerminal || secret.isEmpty())
+        return secret;
+    QString again = readSecret(QStringLiteral("The same again: "));
+    const bool same = again == secret;
+    again.fill(QChar(u'\0'));
+    if (same)
+        return secret;
+    secret.fill(QChar(u'\0'));
+    err(QStringLiteral("The two passwords differ. Nothing was written."));
+    failed = true;
+    return {};
 }
 
 } // namespace tessary::cli

@@ -79,6 +79,7 @@ std::optional<QByteArray> storableText(Console& console, const QString& what, co
     }
     QByteArray bytes = toCodePage(text);
     if (maximumLength >= 0 && bytes.size() > maximumLength) {
+        wipe(bytes); // it may be a password
         console.err(tooLongTextMessage(what, maximumLength));
         return std::nullopt;
     }

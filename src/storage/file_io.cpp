@@ -100,11 +100,16 @@ FileReadStatus RegularFile::open(const QString& path, qint64 maximumSize, QStrin
     return FileReadStatus::Ok;
 }
 
-qsizetype RegularFile::read(char* data, qsizetype length, QString& reason)
+namespace {
+
+// Reads up to `length` bytes with `readSome` (read(2) or pread(2) from where it has got to), retrying an
+// interrupted call, until the end of the file.
+template <class ReadSome>
+qsizetype readFully(char* data, qsizetype length, QString& reason, const ReadSome& readSome)
 {
     qsizetype done = 0;
     while (done < length) {
-        const ssize_t got = ::read(m_fd.get(), data + done, static_cast<size_t>(length - done));
+        const ssize_t got = readSome(data + done, static_cast<size_t>(length - done), done);
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0) {
@@ -116,6 +121,23 @@ qsizetype RegularFile::read(char* data, qsizetype length, QString& reason)
         done += got;
     }
     return done;
+}
+
+} // namespace
+
+qsizetype RegularFile::read(char* data, qsizetype length, QString& reason)
+{
+    const int fd = m_fd.get();
+    return readFully(data, length, reason,
+                     [fd](char* into, size_t size, qsizetype) { return ::read(fd, into, size); });
+}
+
+qsizetype RegularFile::readAt(qint64 offset, char* data, qsizetype length, QString& reason) const
+{
+    const int fd = m_fd.get();
+    return readFully(data, length, reason, [fd, offset](char* into, size_t size, qsizetype done) {
+        return ::pread(fd, into, size, static_cast<off_t>(offset + done));
+    });
 }
 
 FileReadStatus readRegularFile(const QString& path, qint64 maximumSize, QByteArray& bytes, QString& reason)
@@ -218,6 +240,10 @@ bool keepOwner(int fd, const QByteArray& replaced, const QByteArray& folder, QSt
             return true; // nothing to replace yet, and only root can give a file away
     }
     if ((old.st_uid == made.st_uid && old.st_gid == made.st_gid) || ::fchown(fd, old.st_uid, old.st_gid) == 0)
+        return true;
+    // A user may not give a file to a group of someone else's (a ring chowned back after a copy by root): the file
+    // is its owner's alone anyway, so only root's saves must keep it whole.
+    if (::geteuid() != 0 && old.st_uid == made.st_uid)
         return true;
     reason = QStringLiteral("its owner and group cannot be kept (%1)").arg(systemReason(errno));
     return false;

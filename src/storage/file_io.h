@@ -47,6 +47,8 @@ public:
 
     // Reads up to `length` bytes, fewer only at the end of the file; -1 (with `reason` set) on an error.
     qsizetype read(char* data, qsizetype length, QString& reason);
+    // The same at `offset`, leaving the file's position alone, so several threads may read at once.
+    qsizetype readAt(qint64 offset, char* data, qsizetype length, QString& reason) const;
 
 private:
     Descriptor m_fd;

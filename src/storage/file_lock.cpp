@@ -36,8 +36,9 @@ qint64 processNamedIn(int fd)
 
 } // namespace
 
-FileLock::FileLock(const QString& lockedPath)
-    : m_shownName(QFileInfo(lockedPath).fileName()), m_lockPath(lockedPath + QStringLiteral(".lock"))
+FileLock::FileLock(const QString& lockedPath, const QString& what)
+    : m_what(what), m_shownName(QFileInfo(lockedPath).fileName()),
+      m_lockPath(lockedPath + QStringLiteral(".lock"))
 {
 }
 
@@ -65,7 +66,7 @@ bool FileLock::tryLock(std::chrono::milliseconds wait)
             }
             break;
         }
-        m_refusal = keyRingInUseMessage(m_shownName, m_holder);
+        m_refusal = inUseMessage(m_what, m_shownName, m_holder);
         return false;
     }
 }
@@ -131,11 +132,16 @@ void FileLock::unlock()
     m_file.close();
 }
 
-QString keyRingInUseMessage(const QString& shownName, qint64 holder)
+QString inUseMessage(const QString& what, const QString& shownName, qint64 holder)
 {
     const QString process = holder > 0 ? QStringLiteral(" (process %1)").arg(holder) : QString();
-    return QStringLiteral("The key ring %1 is in use by another Tessary program%2. Close it there first.")
-        .arg(shownName, process);
+    return QStringLiteral("The %1 %2 is in use by another Tessary program%3. Close it there first.")
+        .arg(what, shownName, process);
+}
+
+QString keyRingInUseMessage(const QString& shownName, qint64 holder)
+{
+    return inUseMessage(QStringLiteral("key ring"), shownName, holder);
 }
 
 } // namespace tessary

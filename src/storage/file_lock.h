@@ -15,7 +15,8 @@ namespace tessary {
 class FileLock
 {
 public:
-    explicit FileLock(const QString& lockedPath);
+    // `what` names the file in the refusal: "key ring", "user list".
+    explicit FileLock(const QString& lockedPath, const QString& what = QStringLiteral("key ring"));
     ~FileLock() { unlock(); }
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
@@ -31,6 +32,7 @@ private:
     enum class Attempt { Locked, Held, Moved, Failed };
     Attempt attempt();
 
+    QString m_what;
     QString m_shownName;
     QString m_lockPath;
     Descriptor m_file;
@@ -39,6 +41,7 @@ private:
 };
 
 // "The key ring X is in use by another Tessary program ..."; `holder` names its process when known (not 0).
+QString inUseMessage(const QString& what, const QString& shownName, qint64 holder = 0);
 QString keyRingInUseMessage(const QString& shownName, qint64 holder = 0);
 
 } // namespace tessary

@@ -4,14 +4,19 @@
 
 #include <QList>
 
+#include <algorithm>
+
 namespace tessary {
 
 QByteArray passwordBuffer(QByteArrayView password)
 {
-    QByteArray buffer = password.first(std::min(password.size(), passwordBufferSize)).toByteArray();
-    if (buffer.size() < passwordBufferSize)
-        buffer.append('\0');
-    return buffer.leftJustified(passwordBufferSize, ' ');
+    // Made in place: no copy of the password is left behind unwiped.
+    QByteArray buffer(passwordBufferSize, ' ');
+    const qsizetype kept = std::min(password.size(), passwordBufferSize);
+    std::copy_n(password.data(), kept, buffer.data());
+    if (kept < passwordBufferSize)
+        buffer[kept] = '\0';
+    return buffer;
 }
 
 QByteArray completeUrl(QByteArrayView url)

@@ -213,13 +213,6 @@ void appendField(QByteArray& out, const QByteArray& text)
     out.append(text);
 }
 
-bool fail(QString* error, const QString& message)
-{
-    if (error)
-        *error = message;
-    return false;
-}
-
 } // namespace
 
 KeyRingReadResult parseKeyRing(QByteArrayView data, const QString& fileName)
@@ -278,10 +271,11 @@ QByteArray serializeKeyRing(const KeyTable& table, QByteArrayView storedDigest, 
         KeyRecord copy = table.slot(s);
         for (const QByteArray* text : {&copy.name, &copy.userName, &copy.url, &copy.description, &copy.password}) {
             if (text->size() > keyRingFieldLimit) {
-                fail(error, QStringLiteral("The key \"%1\" holds a text longer than %2 characters, which a key ring "
-                                           "cannot store.")
-                                .arg(QString::fromLatin1(copy.name.left(64)))
-                                .arg(keyRingFieldLimit));
+                if (error)
+                    *error = QStringLiteral("The key \"%1\" holds a text longer than %2 characters, which a key ring "
+                                            "cannot store.")
+                                 .arg(QString::fromLatin1(copy.name.left(64)))
+                                 .arg(keyRingFieldLimit);
                 return {};
             }
         }

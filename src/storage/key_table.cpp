@@ -99,20 +99,17 @@ bool KeyTable::changeKey(int slotNumber, const KeyChange& change)
         return false;
     KeyRecord& record = slot(slotNumber);
     bool changed = false;
-    const std::pair<const std::optional<QByteArray>*, QByteArray*> fields[] = {
-        {&change.url, &record.url},
-        {&change.userName, &record.userName},
-        {&change.description, &record.description},
-        {&change.password, &record.password},
+    const auto store = [&changed](const std::optional<QByteArray>& value, QByteArray& field) {
+        if (!value || *value == field)
+            return;
+        wipe(field); // the old text may be a password
+        field = *value;
+        changed = true;
     };
-    for (const auto& [value, field] : fields) {
-        if (*value && **value != *field) {
-            if (field == &record.password)
-                wipe(*field);
-            *field = **value;
-            changed = true;
-        }
-    }
+    store(change.url, record.url);
+    store(change.userName, record.userName);
+    store(change.description, record.description);
+    store(change.password, record.password);
     if (changed)
         renewSalt(slotNumber);
     return changed;
@@ -154,10 +151,15 @@ QString emptyKeyNameMessage()
     return QStringLiteral("A key needs a name.");
 }
 
-QByteArray usablePassword(const KeyRecord& record)
+QByteArrayView usablePasswordView(const KeyRecord& record)
 {
     const qsizetype nul = record.password.indexOf('\0');
-    return nul < 0 ? record.password : record.password.left(nul);
+    return nul < 0 ? QByteArrayView(record.password) : QByteArrayView(record.password).first(nul);
+}
+
+QByteArray usablePassword(const KeyRecord& record)
+{
+    return usablePasswordView(record).toByteArray();
 }
 
 QString creationStamp(const KeyRecord& record, const QLocale& locale)

@@ -84,5 +84,7 @@ QString creationStamp(const KeyRecord& record, const QLocale& locale = QLocale()
 // The password as its user knows it, the one Copy Password takes: the stored bytes up to the first NUL (a new key's
 // password is stored with a NUL and padding after it).
 QByteArray usablePassword(const KeyRecord& record);
+// The same without a copy, for a look that needs none.
+QByteArrayView usablePasswordView(const KeyRecord& record);
 
 } // namespace tessary

@@ -100,7 +100,7 @@ UserAddition addUser(const QString& path, const QString& userName)
     if (result.reason = unlistableNameReason(userName); !result.reason.isEmpty())
         return result;
     // The list is rewritten whole, so two programs adding users at once take turns.
-    FileLock lock(path);
+    FileLock lock(path, QStringLiteral("user list"));
     if (!lock.tryLock(std::chrono::seconds(5))) {
         result.reason = lock.refusal();
         return result;

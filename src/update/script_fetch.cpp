@@ -37,6 +37,11 @@ bool isHttp(const QUrl& url)
            (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
 }
 
+bool isHttps(const QUrl& url)
+{
+    return url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
+}
+
 bool isRedirect(int status)
 {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
@@ -115,7 +120,7 @@ void ScriptFetch::connectTo(const QUrl& url)
 {
     m_url = url;
     m_response = HttpResponse();
-    const bool secure = url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
+    const bool secure = isHttps(url);
     if (secure && !QSslSocket::supportsSsl()) {
         closeSocket();
         m_error = QStringLiteral("The update check failed: this system offers no TLS for an HTTPS address.");
@@ -134,19 +139,17 @@ void ScriptFetch::connectTo(const QUrl& url)
     });
     const auto port = static_cast<quint16>(url.port(secure ? 443 : 80));
     m_silence.start(m_timeout);
+    const auto countWritten = [this](qint64 written) {
+        if ((m_requestWritten += written) >= m_request.size())
+            advanceTo(TransferState::Sent);
+    };
     if (auto* ssl = qobject_cast<QSslSocket*>(socket)) {
         connect(ssl, &QSslSocket::encrypted, this, &ScriptFetch::sendRequest);
-        connect(ssl, &QSslSocket::encryptedBytesWritten, this, [this](qint64 written) {
-            if ((m_requestWritten += written) >= m_request.size())
-                advanceTo(TransferState::Sent);
-        });
+        connect(ssl, &QSslSocket::encryptedBytesWritten, this, countWritten);
         ssl->connectToHostEncrypted(url.host(), port);
     } else {
         connect(socket, &QTcpSocket::connected, this, &ScriptFetch::sendRequest);
-        connect(socket, &QTcpSocket::bytesWritten, this, [this](qint64 written) {
-            if ((m_requestWritten += written) >= m_request.size())
-                advanceTo(TransferState::Sent);
-        });
+        connect(socket, &QTcpSocket::bytesWritten, this, countWritten);
         socket->connectToHost(url.host(), port);
     }
 }
@@ -154,7 +157,7 @@ void ScriptFetch::connectTo(const QUrl& url)
 void ScriptFetch::sendRequest()
 {
     advanceTo(TransferState::Sending);
-    const int defaultPort = m_url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0 ? 443 : 80;
+    const int defaultPort = isHttps(m_url) ? 443 : 80;
     QByteArray host = m_url.host(QUrl::FullyEncoded).toUtf8();
     if (host.contains(':'))
         host = '[' + host + ']';
@@ -216,8 +219,7 @@ void ScriptFetch::onResponse()
     if (isRedirect(status) && !location.isEmpty()) {
         const QUrl next = m_url.resolved(QUrl::fromEncoded(location));
         // As a browser would not: from HTTPS to plain HTTP.
-        const bool downgrade = m_url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0 &&
-                               next.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) != 0;
+        const bool downgrade = isHttps(m_url) && !isHttps(next);
         if (++m_redirects > maximumRedirects || !isHttp(next) || downgrade) {
             fail(QStringLiteral("The update check failed: the server redirected it to \"%1\".").arg(next.toString()));
             return;

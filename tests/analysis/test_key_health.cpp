@@ -153,9 +153,36 @@ private slots:
         QString reason;
         QVERIFY(breaches.open(writeList(dir, text), reason));
         for (const auto& [hash, count] : listed)
-            QCOMPARE(breaches.countOfHash(hash), std::optional<qint64>(count));
+            QCOMPARE(breaches.countOfHash(hash), count);
         for (const QByteArray& absent : {QByteArray(40, '0'), QByteArray(40, 'F'), sha1Hex("not listed")})
-            QCOMPARE(breaches.countOfHash(absent), std::optional<qint64>());
+            QCOMPARE(breaches.countOfHash(absent), qint64(0));
+        QVERIFY(!breaches.failed());
+    }
+
+    // A file with lines no breach list has is reported, not taken for "listed nowhere"; a listed line counts as
+    // seen even when its count says otherwise.
+    void whatALookUpMakesOfOddLines_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<qint64>("count");
+        QTest::addColumn<bool>("failed");
+        const QByteArray listed = sha1Hex("listed 1");
+        QTest::newRow("no line feed in a long file") << QByteArray(4096, 'A') << qint64(0) << true;
+        QTest::newRow("count 0") << listed + ":0\n" << qint64(1) << false;
+        QTest::newRow("no count") << listed + "\n" << qint64(1) << false;
+    }
+
+    void whatALookUpMakesOfOddLines()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(qint64, count);
+        QFETCH(bool, failed);
+        QTemporaryDir dir;
+        BreachList breaches;
+        QString reason;
+        QVERIFY(breaches.open(writeList(dir, text), reason));
+        QCOMPARE(breaches.countOfHash(sha1Hex("listed 1")), count);
+        QCOMPARE(breaches.failed(), failed);
     }
 
     void unreadableBreachLists_data()

@@ -197,11 +197,7 @@ void LoginForm::DoneButton_Click()
 void LoginForm::GarblePasswordBox(int passwordLength)
 {
     const int count = garbleLength(passwordLength, QRandomGenerator::global()->generateDouble());
-    QString garble;
-    garble.reserve(count);
-    for (int i = 0; i < count; ++i)
-        garble.append(QLatin1Char(randomCharacter()));
-    m_passwordBox->setText(m_passwordBox->text() + garble);
+    m_passwordBox->setText(m_passwordBox->text() + QString::fromLatin1(randomPassword(count)));
 }
 
 void LoginForm::failLogin(const QString& message, const QString& title, MessageBox::Kind kind)

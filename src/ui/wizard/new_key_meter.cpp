@@ -64,12 +64,8 @@ void NewKey::GarblePasswordBox()
 {
     m_passwordBoxLocked = true;
     m_passwordBox->setText({});
-    QString garble;
     const int length = passwordGarbleLength(QRandomGenerator::global()->generateDouble());
-    garble.reserve(length);
-    for (int i = 0; i < length; ++i)
-        garble.append(QLatin1Char(randomCharacter()));
-    m_passwordBox->setText(garble);
+    m_passwordBox->setText(QString::fromLatin1(randomPassword(length)));
     m_passwordBox->setText({});
     m_passwordBoxLocked = false;
 }
