@@ -15,7 +15,8 @@ struct DataFolder
 };
 
 // Chooses the folder, makes it when it may, and makes it the process's working directory, so that every bare
-// file name resolves there.
+// file name resolves there. A folder others can write (without the sticky bit) or another user's is refused, and so
+// is the default folder when there is no HOME.
 DataFolder enterDataFolder(const QString& given, const QProcessEnvironment& environment);
 
 } // namespace tessary

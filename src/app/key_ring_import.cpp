@@ -27,7 +27,7 @@ KeyRingImport::KeyRingImport(const Session& session)
     m_storedDigest = read.storedDigest;
     m_table = std::move(read.table);
     if (m_storedDigest == session.keyRing().storedDigest)
-        m_secret = session.secret();
+        m_secret = MasterSecret{ownCopy(session.secret().password), ownCopy(session.secret().key)};
     else
         m_needsPassword = true;
 }
@@ -48,7 +48,7 @@ bool KeyRingImport::unlock(const QString& password)
         return false;
     }
     wipe(m_secret.password);
-    m_secret = MasterSecret{bytes, digest};
+    m_secret = MasterSecret{ownCopy(bytes), digest};
     wipe(bytes);
     m_needsPassword = false;
     return true;

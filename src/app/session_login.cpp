@@ -108,12 +108,13 @@ Session::Outcome Session::takeOver(const QString& userName, const QByteArray& pa
 
     wipe(m_secret.password);
     wipe(m_secret.key);
-    m_secret = MasterSecret{password, digest};
+    m_secret = MasterSecret{ownCopy(password), ownCopy(digest)};
     m_userName = userName;
     m_ring.fileName = path;
     m_ring.storedDigest = std::move(read.storedDigest);
     m_ring.table = std::move(read.table);
     m_ring.readDamaged = read.status == KeyRingReadResult::Status::Damaged;
+    m_ring.file = read.file;
     m_lock = std::move(lock);
     m_loggedIn = true;
 

@@ -17,7 +17,7 @@ bool Session::changeKeyPassword(int slotNumber, QByteArrayView password, QString
             *error = QStringLiteral("There is no such key.");
         return false;
     }
-    KeyRecord before = m_ring.table.slot(slotNumber);
+    KeyRecord before = ownCopy(m_ring.table.slot(slotNumber));
     KeyChange change;
     change.password = passwordBuffer(password);
     const bool changed = m_ring.table.changeKey(slotNumber, change);

@@ -1,6 +1,5 @@
 #include "storage/file_lock.h"
 
-#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -11,6 +10,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace tessary {
@@ -22,23 +22,20 @@ bool sameFile(const struct stat& a, const struct stat& b)
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-qint64 processNamedIn(int fd)
+// The file a lock is taken beside: what a symbolic link leads to (even a link to a file not made yet).
+QString lockedFile(const QString& path)
 {
-    char text[32] = {};
-    const ssize_t length = ::pread(fd, text, sizeof text - 1, 0);
-    if (length <= 0)
-        return 0;
-    const QByteArray firstLine = QByteArray(text, length).split('\n').constFirst();
-    bool ok = false;
-    const qint64 pid = firstLine.toLongLong(&ok);
-    return ok && pid > 0 ? pid : 0;
+    const QFileInfo info(path);
+    if (!info.isSymLink())
+        return path;
+    return info.exists() ? info.canonicalFilePath() : info.symLinkTarget();
 }
 
 } // namespace
 
 FileLock::FileLock(const QString& lockedPath, const QString& what)
     : m_what(what), m_shownName(QFileInfo(lockedPath).fileName()),
-      m_lockPath(lockedPath + QStringLiteral(".lock"))
+      m_lockPath(lockedFile(lockedPath) + QStringLiteral(".lock"))
 {
 }
 
@@ -75,13 +72,10 @@ FileLock::Attempt FileLock::attempt()
 {
     const QByteArray path = QFile::encodeName(m_lockPath);
     // Not through a link, and without blocking on a FIFO or becoming a terminal's; whatever was opened must then
-    // prove to be a plain file.
-    constexpr int flags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-    Descriptor file(::open(path.constData(), O_RDWR | O_CREAT | flags, 0644));
-    const bool writable = file.valid();
-    // A lock file left by another user (root, say) is locked all the same: flock needs no write access.
-    if (!file.valid() && errno == EACCES)
-        file.reset(::open(path.constData(), O_RDONLY | flags));
+    // prove to be a plain file. Read only: flock needs no more, and a lock file left by another user (root, say)
+    // is locked all the same.
+    Descriptor file(::open(path.constData(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
+                           0600));
     struct stat opened = {};
     QString reason;
     bool held = false;
@@ -91,6 +85,9 @@ FileLock::Attempt FileLock::attempt()
         reason = systemReason(errno);
     } else if (!S_ISREG(opened.st_mode)) {
         reason = QStringLiteral("it is not a regular file");
+    } else if (const QString stranger = strangerReason(m_lockPath, opened.st_uid); !stranger.isEmpty()) {
+        // Whoever made it could hold it for good, or take it away from under its holder.
+        reason = stranger;
     } else if (::flock(file.get(), LOCK_EX | LOCK_NB) != 0) {
         held = errno == EWOULDBLOCK;
         if (!held)
@@ -101,21 +98,37 @@ FileLock::Attempt FileLock::attempt()
         return Attempt::Failed;
     }
     if (held) {
-        m_holder = processNamedIn(file.get());
+        m_holder = holderOf(file.get());
         return Attempt::Held;
     }
 
     struct stat named = {};
     if (::lstat(path.constData(), &named) != 0 || !sameFile(named, opened))
         return Attempt::Moved;
-    if (writable) {
-        // Only another writer's refusal reads it: a full disk that leaves it empty harms nothing.
-        const QByteArray pid = QByteArray::number(QCoreApplication::applicationPid()) + '\n';
-        [[maybe_unused]] const bool written =
-            ::ftruncate(file.get(), 0) == 0 && ::pwrite(file.get(), pid.constData(), size_t(pid.size()), 0) > 0;
-    }
     m_file.reset(file.release());
     return Attempt::Locked;
+}
+
+qint64 FileLock::holderOf(int fd)
+{
+    struct stat status = {};
+    QFile locks(QStringLiteral("/proc/locks"));
+    if (::fstat(fd, &status) != 0 || !locks.open(QIODevice::ReadOnly | QIODevice::Text))
+        return 0;
+    // "1: FLOCK  ADVISORY  WRITE 4242 fe:01:1234567 0 EOF"; waiting locks follow their holder's line after "->".
+    const QByteArray file = QByteArray::number(major(status.st_dev), 16).rightJustified(2, '0') + ':' +
+                            QByteArray::number(minor(status.st_dev), 16).rightJustified(2, '0') + ':' +
+                            QByteArray::number(quint64(status.st_ino));
+    // Read whole: the kernel's files say they are empty, so QFile finds their end at once.
+    for (const QByteArray& line : locks.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() >= 6 && fields.at(1) == "FLOCK" && fields.at(5) == file) {
+            bool ok = false;
+            const qint64 pid = fields.at(4).toLongLong(&ok);
+            return ok && pid > 0 ? pid : 0;
+        }
+    }
+    return 0;
 }
 
 void FileLock::unlock()

@@ -10,8 +10,10 @@ namespace tessary {
 
 // The lock every writer of a file holds beside it ("<file>.lock"): of a key ring, the desktop program for as long
 // as a user is logged in and the command-line tool while a command writes; of the user list, whoever adds a user.
-// The kernel holds it (flock on the lock file) and lets go when its holder ends, however it ends: no lock is ever
-// stale, so none is taken over. The holder's process id in the file only names it in the refusal.
+// A file reached through a symbolic link is locked beside the file it leads to, so that every name of one file
+// shares one lock. The kernel holds it (flock on the lock file) and lets go when its holder ends, however it ends:
+// no lock is ever stale, so none is taken over. Nothing is ever written into a lock file (it may be a hard link to
+// anything); the kernel's list of locks names the holder in the refusal.
 class FileLock
 {
 public:
@@ -31,12 +33,14 @@ public:
 private:
     enum class Attempt { Locked, Held, Moved, Failed };
     Attempt attempt();
+    // The process holding the lock on the file open as `fd`, from the kernel's list of locks; 0 when unknown.
+    static qint64 holderOf(int fd);
 
     QString m_what;
     QString m_shownName;
     QString m_lockPath;
     Descriptor m_file;
-    qint64 m_holder = 0; // the process id a held lock's file names, 0 when it names none
+    qint64 m_holder = 0; // the process holding the lock, 0 when unknown
     QString m_refusal;
 };
 

@@ -1,8 +1,11 @@
 #pragma once
 
 #include "crypto/random.h"
+#include "crypto/wipe.h"
 
 #include <QByteArray>
+
+#include <array>
 
 namespace tessary {
 
@@ -20,7 +23,18 @@ struct KeyRecord
     QByteArray salt = QByteArray(saltSize, '\0'); // always exactly 16 bytes
 
     bool isFree() const { return name.isEmpty(); }
+    // The five texts, in the order on disk.
+    std::array<QByteArray*, 5> texts() { return {&name, &userName, &url, &description, &password}; }
     friend bool operator==(const KeyRecord&, const KeyRecord&) = default;
 };
+
+// A copy whose texts have blocks of their own: wiping the record it came from leaves it whole.
+inline KeyRecord ownCopy(const KeyRecord& record)
+{
+    KeyRecord copy = record;
+    for (QByteArray* text : copy.texts())
+        text->detach();
+    return copy;
+}
 
 } // namespace tessary

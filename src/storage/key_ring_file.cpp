@@ -32,19 +32,20 @@ QString keyRingFileName(const QString& userName)
     return result;
 }
 
-bool writeKeyRingBytes(const QString& fileName, const QByteArray& bytes, QString* error, Links links)
+bool writeKeyRingBytes(const QString& fileName, const QByteArray& bytes, QString* error, const SaveOptions& options,
+                       FileIdentity* written)
 {
     QString reason;
-    if (!replaceFile(fileName, bytes, reason, links))
+    if (!replaceFile(fileName, bytes, reason, options, written))
         return fail(error, QStringLiteral("Cannot write %1: %2").arg(fileName, reason));
     return true;
 }
 
 bool writeKeyRing(const QString& fileName, const KeyTable& table, QByteArrayView storedDigest,
-                  const MasterSecret& secret, QString* error)
+                  const MasterSecret& secret, QString* error, const SaveOptions& options)
 {
     const QByteArray bytes = serializeKeyRing(table, storedDigest, secret, error);
-    return !bytes.isEmpty() && writeKeyRingBytes(fileName, bytes, error);
+    return !bytes.isEmpty() && writeKeyRingBytes(fileName, bytes, error, options);
 }
 
 bool createKeyRing(const QString& fileName, QByteArrayView password, QString* error)
@@ -53,9 +54,11 @@ bool createKeyRing(const QString& fileName, QByteArrayView password, QString* er
         return fail(error, emptyMasterPasswordMessage());
     if (password.size() > maximumMasterPasswordLength)
         return fail(error, longMasterPasswordMessage());
-    if (QFileInfo::exists(fileName))
+    if (QFileInfo::exists(fileName) || QFileInfo(fileName).isSymLink())
         return fail(error, QStringLiteral("%1 already exists.").arg(fileName));
-    return writeKeyRing(fileName, KeyTable{}, hashPassword(password), MasterSecret{}, error);
+    SaveOptions exclusive;
+    exclusive.createOnly = true;
+    return writeKeyRing(fileName, KeyTable{}, hashPassword(password), MasterSecret{}, error, exclusive);
 }
 
 bool saveKeyRing(KeyRing& ring, const MasterSecret& secret, QString* error)
@@ -72,7 +75,10 @@ bool saveKeyRing(KeyRing& ring, const MasterSecret& secret, QString* error)
             return fail(error, QStringLiteral("Cannot keep a copy of the damaged %1 as %2 (%3); nothing was saved.")
                                    .arg(ring.fileName, backup, reason));
     }
-    if (!writeKeyRingBytes(ring.fileName, bytes, error, Links::Follow))
+    SaveOptions options;
+    options.links = Links::Follow;
+    options.expected = ring.file;
+    if (!writeKeyRingBytes(ring.fileName, bytes, error, options, &ring.file))
         return false;
     ring.readDamaged = false;
     return true;

@@ -24,12 +24,13 @@ QString keyRingFileName(const QString& userName);
 // Replaces the file atomically: the old file stays whole unless the new one reached the disk in full. The file is
 // readable and writable by its owner only. writeKeyRing writes no file through a symbolic link.
 bool writeKeyRingBytes(const QString& fileName, const QByteArray& bytes, QString* error = nullptr,
-                       Links links = Links::Refuse);
+                       const SaveOptions& options = {}, FileIdentity* written = nullptr);
 bool writeKeyRing(const QString& fileName, const KeyTable& table, QByteArrayView storedDigest,
-                  const MasterSecret& secret, QString* error = nullptr);
+                  const MasterSecret& secret, QString* error = nullptr, const SaveOptions& options = {});
 
-// Writes a new, empty key ring for `password` (code-page bytes). Refuses an existing file, an empty password and
-// one longer than maximumMasterPasswordLength.
+// Writes a new, empty key ring for `password` (code-page bytes). Refuses an existing file (the file is created
+// exclusively, so one that appears meanwhile is not replaced either), an empty password and one longer than
+// maximumMasterPasswordLength.
 bool createKeyRing(const QString& fileName, QByteArrayView password, QString* error = nullptr);
 
 // A key ring as the program holds it while a user is logged in.
@@ -39,11 +40,13 @@ struct KeyRing
     QByteArray storedDigest;
     KeyTable table;
     bool readDamaged = false; // read with the damage warning: keep the original before the first save over it
+    FileIdentity file;        // the file read, then the one last saved: the only one a save may replace
 };
 
 // writeKeyRing of the key ring to its own file, which may be a link to where the user keeps it; the first save over
 // a damaged file first copies the original to "<file>.bak" (owner read and write only, as the key ring, and never
-// through a link).
+// through a link). The name must still lead to `ring.file`: a file put there since it was read, or a link that
+// appeared since, is refused and nothing is written.
 bool saveKeyRing(KeyRing& ring, const MasterSecret& secret, QString* error = nullptr);
 
 QString emptyMasterPasswordMessage();

@@ -244,6 +244,7 @@ KeyRingReadResult readKeyRing(const QString& fileName, const QString& shownName)
     }
     FileInput in(file);
     KeyRingReadResult result = parse(in, name);
+    result.file = file.identity();
     if (!in.error().isEmpty()) {
         // Not a short file but a failing disk: nothing read is to be trusted, or saved over the file.
         result = {};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "storage/file_io.h"
 #include "storage/key_cipher.h"
 #include "storage/key_table.h"
 
@@ -35,6 +36,7 @@ struct KeyRingReadResult
     QString message; // the text to show, empty when Ok
     QByteArray storedDigest;
     KeyTable table;
+    FileIdentity file; // which file was read (readKeyRing only)
 
     bool mustEnd() const { return status == Status::NotKeyRing || status == Status::TooManyEntries; }
     bool usable() const { return status == Status::Ok || status == Status::Damaged; }

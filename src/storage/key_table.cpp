@@ -58,7 +58,8 @@ KeyTable::AddResult KeyTable::addKey(KeyRecord& record, const QDateTime& now)
     // Whole seconds, as the clock the creation stamp shows them.
     record.dateCreated = toOleDate(now.date());
     record.timeCreated = toOleTime(QTime(now.time().hour(), now.time().minute(), now.time().second()));
-    slot(free) = record;
+    // The table's texts get blocks of their own, so that the caller may wipe what it built the record from.
+    slot(free) = ownCopy(record);
     ++m_keyCount;
     return AddResult::Added;
 }
@@ -103,7 +104,7 @@ bool KeyTable::changeKey(int slotNumber, const KeyChange& change)
         if (!value || *value == field)
             return;
         wipe(field); // the old text may be a password
-        field = *value;
+        field = ownCopy(*value);
         changed = true;
     };
     store(change.url, record.url);
@@ -125,14 +126,35 @@ bool KeyTable::appendRecord(KeyRecord record)
 {
     if (isFull())
         return false;
-    slot(++m_keyCount) = std::move(record);
+    slot(++m_keyCount) = ownCopy(record); // see addKey
     return true;
+}
+
+KeyTable::KeyTable(const KeyTable& other) : m_keyCount(other.m_keyCount)
+{
+    for (std::size_t i = 0; i < m_slots.size(); ++i)
+        m_slots[i] = ownCopy(other.m_slots[i]);
+}
+
+KeyTable& KeyTable::operator=(const KeyTable& other)
+{
+    if (this != &other) {
+        clear();
+        for (std::size_t i = 0; i < m_slots.size(); ++i)
+            m_slots[i] = ownCopy(other.m_slots[i]);
+        m_keyCount = other.m_keyCount;
+    }
+    return *this;
 }
 
 void KeyTable::clear()
 {
-    for (int s = 1; s <= m_keyCount; ++s)
-        slot(s) = KeyRecord{};
+    // Every slot: one after the count may still hold what a damaged file put there.
+    for (KeyRecord& record : m_slots) {
+        for (QByteArray* text : record.texts())
+            release(*text);
+        record = KeyRecord{};
+    }
     m_keyCount = 0;
 }
 

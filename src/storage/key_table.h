@@ -31,6 +31,15 @@ public:
     enum class AddResult { Added, TableFull };
     enum class RenameResult { Renamed, Unchanged, NotUnique, EmptyName, TooLong, NotFound };
 
+    KeyTable() = default;
+    // A table going away wipes what it held: its keys are the secrets.
+    ~KeyTable() { clear(); }
+    // A copy owns its texts (see ownCopy), so that wiping either table leaves the other whole.
+    KeyTable(const KeyTable& other);
+    KeyTable& operator=(const KeyTable& other);
+    KeyTable(KeyTable&&) = default;
+    KeyTable& operator=(KeyTable&&) = default;
+
     int keyCount() const { return m_keyCount; }
     bool isFull() const { return m_keyCount >= capacity; }
 
@@ -63,6 +72,7 @@ public:
     // For the key ring reader: puts a record read from a file into the next slot.
     bool appendRecord(KeyRecord record);
 
+    // Wipes every slot (see release) and empties the table.
     void clear();
 
 private:

@@ -94,12 +94,15 @@ private slots:
         QTest::newRow("folder") << QStringLiteral("folder") << odd;
         QTest::newRow("dangling link") << QStringLiteral("dangling") << odd;
         QTest::newRow("link to the key ring") << QStringLiteral("link") << odd;
-        // A process holds it: it keeps it whoever it runs as, whoever asks, whatever became of its file.
-        QTest::newRow("held, its file emptied") << QStringLiteral("held, emptied") << inUse + QStringLiteral(". Close");
-        QTest::newRow("held by another user")
-            << QStringLiteral("held by nobody") << inUse + QStringLiteral(" (process ");
-        QTest::newRow("asked by another user")
-            << QStringLiteral("asked by nobody") << keyRingInUseMessage(QStringLiteral("alice.keyRing"), ::getpid());
+        // Nothing is written into it, so a hard link there harms nothing.
+        QTest::newRow("hard link to another file") << QStringLiteral("hard link") << QString();
+        // A process holds it: it keeps it whatever became of its file, and the kernel names it.
+        QTest::newRow("held, its file emptied") << QStringLiteral("held, emptied") << inUse + QStringLiteral(" (process ");
+        // In a folder others can write, another user's lock file could be held for good: it is refused by name, and
+        // so is the user's own to another user.
+        QTest::newRow("made and held by another user")
+            << QStringLiteral("held by nobody") << odd;
+        QTest::newRow("asked by another user") << QStringLiteral("asked by nobody") << odd;
     }
 
     void whoGetsTheLock()
@@ -110,7 +113,7 @@ private slots:
         if (setup.contains(QLatin1String("nobody")) && ::geteuid() != 0)
             QSKIP("another user's process needs root to start");
         QTemporaryDir dir;
-        QVERIFY(::chmod(QFile::encodeName(dir.path()).constData(), 0777) == 0);
+        QVERIFY(::chmod(QFile::encodeName(dir.path()).constData(), 01777) == 0);
         const mode_t oldMask = ::umask(022);
         QVERIFY(Session(dir.path()).createUser(QStringLiteral("alice"), QStringLiteral("pw")).succeeded());
         const QString ring = dir.filePath(QStringLiteral("alice.keyRing"));
@@ -127,6 +130,9 @@ private slots:
             QVERIFY(::mkfifo(raw.constData(), 0600) == 0);
         else if (setup == QLatin1String("folder"))
             QVERIFY(QDir(dir.path()).mkdir(QFileInfo(lock).fileName()));
+        else if (setup == QLatin1String("hard link"))
+            QVERIFY(writeLock(dir.filePath(QStringLiteral("notes.txt")), "my notes", 10) &&
+                    ::link(QFile::encodeName(dir.filePath(QStringLiteral("notes.txt"))).constData(), raw.constData()) == 0);
         else if (setup == QLatin1String("dangling") || setup == QLatin1String("link"))
             QVERIFY(QFile::link(setup == QLatin1String("link") ? ring : dir.filePath(QStringLiteral("gone")), lock));
         else if (setup.startsWith(QLatin1String("held")))
@@ -149,10 +155,16 @@ private slots:
                                                    : tryLockOf(ring));
         ::umask(oldMask);
         QVERIFY2(refusal.isEmpty() ? said == QLatin1String("taken") : said.startsWith(refusal), qPrintable(said));
+        if (setup == QLatin1String("hard link")) {
+            QFile notes(dir.filePath(QStringLiteral("notes.txt")));
+            QVERIFY(notes.open(QIODevice::ReadOnly));
+            QCOMPARE(notes.readAll(), QByteArray("my notes"));
+        }
         // A holder that ended left its file behind, and the lock free.
         if (keep >= 0) {
             ::close(keep);
-            QCOMPARE(tryLockOf(ring, std::chrono::seconds(5)), QByteArray("taken"));
+            if (!setup.contains(QLatin1String("nobody"))) // that one stays refused by name
+                QCOMPARE(tryLockOf(ring, std::chrono::seconds(5)), QByteArray("taken"));
         }
     }
 
@@ -160,7 +172,9 @@ private slots:
     {
         QTest::addColumn<QString>("situation");
         QTest::addColumn<int>("error");
-        QTest::newRow("read-only folder with a stale lock") << QStringLiteral("read-only") << EROFS;
+        QTest::newRow("read-only disk, no lock file") << QStringLiteral("read-only") << EROFS;
+        // The lock file there is only opened: the lock is held, and the save after it says why it fails.
+        QTest::newRow("read-only disk with a stale lock") << QStringLiteral("read-only, stale") << 0;
         // Holding the lock needs no room; the save after it says that the disk is full.
         QTest::newRow("full disk") << QStringLiteral("full") << 0;
     }
@@ -173,8 +187,9 @@ private slots:
         if (!disk.isMounted())
             QSKIP("this test may not mount a tmpfs here");
         QVERIFY(Session(disk.path()).createUser(QStringLiteral("alice"), QStringLiteral("pw")).succeeded());
-        if (situation == QLatin1String("read-only")) {
-            QVERIFY(writeLock(disk.filePath(QStringLiteral("alice.keyRing.lock")), QByteArray(), 60));
+        if (situation.startsWith(QLatin1String("read-only"))) {
+            if (situation.contains(QLatin1String("stale")))
+                QVERIFY(writeLock(disk.filePath(QStringLiteral("alice.keyRing.lock")), QByteArray(), 60));
             QVERIFY(disk.remountReadOnly());
         } else {
             QVERIFY(disk.fill());

@@ -41,11 +41,13 @@ extern "C" int fsync(int fd)
     return static_cast<int>(::syscall(SYS_fsync, fd));
 }
 
-extern "C" int rename(const char* from, const char* to) noexcept
+extern "C" int renameat(int fromFolder, const char* from, int toFolder, const char* to) noexcept
 {
     if (recording)
-        calls.append(QStringLiteral("rename %1 %2").arg(QFile::decodeName(from), QFile::decodeName(to)));
-    return ::renameat(AT_FDCWD, from, AT_FDCWD, to);
+        calls.append(QStringLiteral("rename %1/%2 %3/%4")
+                         .arg(openedPath(fromFolder), QFile::decodeName(from), openedPath(toFolder),
+                              QFile::decodeName(to)));
+    return static_cast<int>(::syscall(SYS_renameat2, fromFolder, from, toFolder, to, 0));
 }
 
 namespace {
@@ -254,11 +256,12 @@ private slots:
     {
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("elsewhere")));
-        Session session(dir.path());
-        QVERIFY(session.createUser(QStringLiteral("alice"), QStringLiteral("pw")).succeeded());
+        QVERIFY(Session(dir.path()).createUser(QStringLiteral("alice"), QStringLiteral("pw")).succeeded());
         const QString real = dir.filePath(QStringLiteral("elsewhere/alice.keyRing"));
         QVERIFY(QFile::rename(dir.filePath(QStringLiteral("alice.keyRing")), real));
         QVERIFY(QFile::link(real, dir.filePath(QStringLiteral("alice.keyRing"))));
+        Session session(dir.path());
+        QVERIFY(session.login(QStringLiteral("alice"), QStringLiteral("pw")).succeeded());
         addKey(session, "mail", 10);
         QVERIFY(session.save());
         QVERIFY(QFileInfo(dir.filePath(QStringLiteral("alice.keyRing"))).isSymLink());
@@ -361,7 +364,7 @@ private slots:
         QVERIFY(::mkfifo(fifo.constData(), 0600) == 0 && ::utimensat(AT_FDCWD, fifo.constData(), hourAgo, 0) == 0);
 
         QString reason;
-        QVERIFY2(replaceFile(dir.filePath(QStringLiteral("alice.keyRing")), "new ring", reason, Links::Follow),
+        QVERIFY2(replaceFile(dir.filePath(QStringLiteral("alice.keyRing")), "new ring", reason, {Links::Follow, false, {}}),
                  qPrintable(reason));
 
         for (const QString& name : abandoned)
@@ -388,7 +391,7 @@ private slots:
 
         calls.clear();
         recording = true;
-        const bool saved = replaceFile(dir.filePath(QStringLiteral("alice.keyRing")), "new", reason, Links::Follow);
+        const bool saved = replaceFile(dir.filePath(QStringLiteral("alice.keyRing")), "new", reason, {Links::Follow, false, {}});
         recording = false;
         QVERIFY2(saved, qPrintable(reason));
         const QString made = calls.value(1).section(QLatin1Char(' '), 1, 1);

@@ -743,7 +743,7 @@ void TestKeyRingFile::saveOfDamagedRingKeepsTheOriginal()
 
     const KeyRingReadResult read = readKeyRing(path);
     QCOMPARE(read.status, Status::Damaged);
-    KeyRing ring{path, read.storedDigest, read.table, true};
+    KeyRing ring{path, read.storedDigest, read.table, true, read.file};
     cryptKeyTable(ring.table, secret);
 
     QString error;
@@ -777,7 +777,7 @@ void TestKeyRingFile::normalSaveMakesNoBackup()
     KeyRingReadResult read = readKeyRing(path);
     QCOMPARE(read.status, Status::Ok);
     cryptKeyTable(read.table, secret);
-    KeyRing ring{path, read.storedDigest, read.table, false};
+    KeyRing ring{path, read.storedDigest, read.table, false, read.file};
     ring.table.appendRecord(sampleRecord(2));
 
     QVERIFY(saveKeyRing(ring, secret));

@@ -108,7 +108,7 @@ private slots:
     {
         QFETCH(bool, escape);
         Browser browser;
-        const KeyRecord before = browser.table().slot(1);
+        const KeyRecord before = ownCopy(browser.table().slot(1)); // the change wipes the old password in place
         const QByteArray file = fileBytes(browser.fixture.path(QStringLiteral("Ann.keyRing")));
         ChangePassword* window = openFor(browser, 0);
         field(window, "newPassword")->setText(QStringLiteral("unwanted"));
@@ -143,7 +143,7 @@ private slots:
     void aSaveThatFailsChangesNothing()
     {
         Browser browser;
-        const KeyRecord before = browser.table().slot(1);
+        const KeyRecord before = ownCopy(browser.table().slot(1)); // the change wipes the old password in place
         const QByteArray file = fileBytes(browser.fixture.path(QStringLiteral("Ann.keyRing")));
         ChangePassword* window = openFor(browser, 0);
         field(window, "newPassword")->setText(QStringLiteral("never stored"));
