@@ -3,7 +3,9 @@
 
 #include <QtTest>
 
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tessary;
 
@@ -93,6 +95,48 @@ private slots:
         QCOMPARE(modeOf(folder.path), mode);
         if (expected.contains(QStringLiteral("/home/")))
             QCOMPARE(modeOf(rooted(QStringLiteral("ROOT/home/.local"))), 0700);
+    }
+
+    // A folder others could change the files of is refused before anything in it is read; the sticky bit keeps
+    // each file to its owner, so such a folder may be used.
+    void foldersOthersCanWrite_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<uid_t>("owner");
+        QTest::addColumn<QString>("failure"); // how it starts; empty when the folder is used
+        const uid_t me = ::geteuid();
+        const QString writable = QStringLiteral("The directory ROOT/given (owner %1, mode %2) can be written by other "
+                                                "users, who could replace or redirect the key rings in it. Make it "
+                                                "yours alone with: chmod 700 ROOT/given");
+        QTest::newRow("0777") << 0777 << me << writable.arg(QString::fromLocal8Bit(getpwuid(me)->pw_name), QStringLiteral("0777"));
+        QTest::newRow("0770, the group's too")
+            << 0770 << me << writable.arg(QString::fromLocal8Bit(getpwuid(me)->pw_name), QStringLiteral("0770"));
+        QTest::newRow("1777, sticky") << 01777 << me << "";
+        QTest::newRow("0500, not writable: the writes say why") << 0500 << me << "";
+        QTest::newRow("another user's") << 0700 << uid_t(65534) << "The directory ROOT/given belongs to nobody";
+    }
+
+    void foldersOthersCanWrite()
+    {
+        QFETCH(int, mode);
+        QFETCH(uid_t, owner);
+        QFETCH(QString, failure);
+        const QByteArray given = QFile::encodeName(m_root->filePath(QStringLiteral("given")));
+        if (owner != ::geteuid() && (::geteuid() != 0 || ::chown(given.constData(), owner, owner) != 0))
+            QSKIP("giving a folder away needs root");
+        QVERIFY(::chmod(given.constData(), mode_t(mode)) == 0);
+        const DataFolder folder = enterDataFolder(m_root->filePath(QStringLiteral("given")), {});
+        QVERIFY2(failure.isEmpty() ? folder.failure.isEmpty() : folder.failure.startsWith(rooted(failure)),
+                 qPrintable(folder.failure));
+        QCOMPARE(QDir::currentPath(), failure.isEmpty() ? folder.path : m_root->path());
+    }
+
+    void noHomeNoFolder()
+    {
+        const DataFolder folder = enterDataFolder({}, {});
+        QVERIFY(folder.path.isEmpty());
+        QVERIFY2(folder.failure.startsWith(QStringLiteral("HOME is not set")), qPrintable(folder.failure));
+        QCOMPARE(QDir::currentPath(), m_root->path());
     }
 };
 

@@ -1,6 +1,7 @@
 // Who may take a key ring's lock: only a process that holds it keeps it, whatever its file says; every refusal
 // says the real reason, and odd files at the lock's name are refused at once.
 #include "app/session.h"
+#include "other_user.h"
 #include "small_disk.h"
 #include "storage/file_lock.h"
 
@@ -42,36 +43,6 @@ QByteArray tryLockOf(const QString& ring, std::chrono::milliseconds wait = std::
     return lock.tryLock(wait) ? QByteArray("taken") : lock.refusal().toUtf8();
 }
 
-// Runs `work` in a forked process as `user` and returns what it said; the process then waits, keeping what it
-// holds, until `*keep` is closed (at once without `keep`), and ends by _exit, as if killed.
-QByteArray inChild(uid_t user, const std::function<QByteArray()>& work, int* keep = nullptr)
-{
-    int said[2];
-    int wait[2];
-    if (::pipe(said) != 0 || ::pipe(wait) != 0)
-        return "no pipe";
-    if (::fork() == 0) {
-        if (user == 0 || (::setgroups(0, nullptr) == 0 && ::setgid(user) == 0 && ::setuid(user) == 0)) {
-            const QByteArray text = work();
-            [[maybe_unused]] const ssize_t written = ::write(said[1], text.constData(), size_t(text.size()));
-        }
-        ::close(said[1]);
-        ::close(wait[1]);
-        char c = 0;
-        [[maybe_unused]] const ssize_t got = ::read(wait[0], &c, 1); // 0 once this side closes its end
-        ::_exit(0);
-    }
-    ::close(said[1]);
-    ::close(wait[0]);
-    QByteArray text;
-    char buffer[256];
-    for (ssize_t got; (got = ::read(said[0], buffer, sizeof buffer)) > 0;)
-        text.append(buffer, got);
-    ::close(said[0]);
-    keep ? void(*keep = wait[1]) : void(::close(wait[1]));
-    return text;
-}
-
 } // namespace
 
 class TestFileLock : public QObject
@@ -103,13 +74,16 @@ private slots:
         QTest::newRow("made and held by another user")
             << QStringLiteral("held by nobody") << odd;
         QTest::newRow("asked by another user") << QStringLiteral("asked by nobody") << odd;
+        // The real reason, not that of a second try without creating it.
+        QTest::newRow("asked by a user who cannot write the folder")
+            << QStringLiteral("asked by nobody, folder not theirs") << odd;
     }
 
     void whoGetsTheLock()
     {
         QFETCH(QString, setup);
         QFETCH(QString, refusal);
-        constexpr uid_t nobody = 65534;
+        constexpr uid_t nobody = nobodyUid;
         if (setup.contains(QLatin1String("nobody")) && ::geteuid() != 0)
             QSKIP("another user's process needs root to start");
         QTemporaryDir dir;
@@ -147,14 +121,18 @@ private slots:
                          },
                          &keep),
                      QByteArray("held"));
-        else
+        else if (!setup.contains(QLatin1String("folder not theirs"))) // there: no lock file to open
             QVERIFY(mine.tryLock());
 
-        const QString said = QString::fromUtf8(setup == QLatin1String("asked by nobody")
+        if (setup.contains(QLatin1String("folder not theirs")))
+            QVERIFY(::chmod(QFile::encodeName(dir.path()).constData(), 0755) == 0);
+        const QString said = QString::fromUtf8(setup.startsWith(QLatin1String("asked by nobody"))
                                                    ? inChild(nobody, [&] { return tryLockOf(ring); })
                                                    : tryLockOf(ring));
         ::umask(oldMask);
         QVERIFY2(refusal.isEmpty() ? said == QLatin1String("taken") : said.startsWith(refusal), qPrintable(said));
+        if (setup.startsWith(QLatin1String("asked by nobody")))
+            QVERIFY2(said.endsWith(reason(EACCES) + QLatin1Char('.')), qPrintable(said));
         if (setup == QLatin1String("hard link")) {
             QFile notes(dir.filePath(QStringLiteral("notes.txt")));
             QVERIFY(notes.open(QIODevice::ReadOnly));

@@ -4,6 +4,7 @@
 #include "small_disk.h"
 #include "storage/file_io.h"
 #include "storage/user_list.h"
+#include "test_files.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -27,6 +28,7 @@ using namespace tessary;
 namespace {
 bool recording = false;
 QStringList calls;
+bool folderSyncFails = false;
 
 QString openedPath(int fd)
 {
@@ -38,6 +40,11 @@ extern "C" int fsync(int fd)
 {
     if (recording)
         calls.append(QStringLiteral("sync ") + openedPath(fd));
+    struct stat status = {};
+    if (folderSyncFails && ::fstat(fd, &status) == 0 && S_ISDIR(status.st_mode)) {
+        errno = EIO;
+        return -1;
+    }
     return static_cast<int>(::syscall(SYS_fsync, fd));
 }
 
@@ -398,6 +405,35 @@ private slots:
         QVERIFY2(made.startsWith(folder + QStringLiteral("/.tessary-saving-")), qPrintable(made));
         QCOMPARE(calls, (QStringList{QStringLiteral("sync ") + made, QStringLiteral("rename %1 %2").arg(made, target),
                                      QStringLiteral("sync ") + folder}));
+    }
+
+    // A save is done only when all of it is: a folder whose new entry did not reach the disk says so, and an
+    // exclusive create leaves a file that is there alone.
+    void halfDoneSavesAreReported_data()
+    {
+        QTest::addColumn<QString>("situation");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("the folder's flush fails") << QStringLiteral("sync") << QStringLiteral("may not have reached");
+        QTest::newRow("exclusive, a file is there") << QStringLiteral("exists") << QString::fromLocal8Bit(std::strerror(EEXIST));
+    }
+
+    void halfDoneSavesAreReported()
+    {
+        QFETCH(QString, situation);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("alice.keyRing"));
+        QString said;
+        QVERIFY(replaceFile(file, "old", said));
+        SaveOptions options;
+        options.createOnly = situation == QLatin1String("exists");
+        folderSyncFails = situation == QLatin1String("sync");
+        const bool saved = replaceFile(file, "new", said, options);
+        folderSyncFails = false;
+        QVERIFY(!saved);
+        QVERIFY2(said.contains(reason), qPrintable(said));
+        if (options.createOnly)
+            QCOMPARE(fileBytes(file), QByteArray("old"));
     }
 
     // No write lands where a planted link points: the export, the user list and a damaged ring's copy refuse one,
