@@ -129,6 +129,17 @@ bool KeyTable::appendRecord(KeyRecord record)
     return true;
 }
 
+bool KeyTable::insertRecord(int slotNumber, KeyRecord record)
+{
+    if (isFull() || slotNumber < 1 || slotNumber > m_keyCount + 1)
+        return false;
+    for (int s = m_keyCount + 1; s > slotNumber; --s)
+        slot(s) = std::move(slot(s - 1));
+    slot(slotNumber) = std::move(record);
+    ++m_keyCount;
+    return true;
+}
+
 void KeyTable::clear()
 {
     for (int s = 1; s <= m_keyCount; ++s)

@@ -32,7 +32,7 @@ void bringUp(QWidget* window)
 } // namespace
 
 Program::Program(Options options)
-    : m_session(std::move(options.dataDirectory)), m_model(new KeyTableModel(m_session.keyTable(), this)),
+    : m_session(std::move(options.dataDirectory)), m_model(new KeyTableModel(m_session, this)),
       m_trayAvailable(options.trayAvailable), m_endProcess(std::move(options.endProcess))
 {
     if (!m_endProcess)
@@ -44,6 +44,7 @@ Program::~Program()
     delete m_keyBrowser;
     delete m_loginForm;
     delete m_newUser;
+    delete m_model; // before the session it watches
 }
 
 TessaryTray* Program::tray() const
