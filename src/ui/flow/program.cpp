@@ -98,7 +98,11 @@ void Program::showLoginOrNewUser()
         bringUp(waiting);
         return;
     }
-    // Only the user list decides, not whether someone is logged in.
+    // After a login the item is "Key Browser", and that is what it shows.
+    if (m_session.isLoggedIn() && m_keyBrowser) {
+        showKeyBrowser();
+        return;
+    }
     if (QFileInfo::exists(m_session.path(QString::fromLatin1(userListFileName))))
         showLoginForm();
     else
@@ -112,6 +116,12 @@ void Program::showNewUserWindow()
         connect(m_newUser, &NewUser::userCreated, this, &Program::completeLogin);
         connect(m_newUser, &NewUser::exitChosen, this, &Program::shutdownProgram);
         connect(m_newUser, &NewUser::closed, this, [this] { windowClosed(m_newUser); });
+        connect(m_newUser, &NewUser::cancelled, this, [this] {
+            unload(m_newUser);
+            // As Login's Cancel, when nothing else is open.
+            if (!anyWindowVisible())
+                shutdownProgram();
+        });
     }
     bringUp(m_newUser);
 }

@@ -113,7 +113,8 @@ private slots:
         keys.find(QStringLiteral("blue"));
         // Row 1 of the filtered list is gamma, the table's slot 3.
         keys.select(1);
-        keys.window->deleteKey(true);
+        MessageBox::setNextAnswer(true);
+        keys.window->deleteKey();
         QCOMPARE(keys.fixture.storedKeys(QStringLiteral("Ann"), QStringLiteral("pw")),
                  (QList<QByteArray>{"alpha", "beta", "delta"}));
         QCOMPARE(keys.shown(), QStringList{QStringLiteral("beta")});

@@ -169,7 +169,8 @@ private slots:
         Browser browser;
         browser.window->keyView()->selectionModel()->clearSelection();
         browser.window->CopyPasswordToClipboard();
-        browser.window->deleteKey(true);
+        MessageBox::setNextAnswer(true);
+        browser.window->deleteKey();
         browser.window->startRename();
         browser.window->KeyPropertiesDialog();
         UrlRecorder recorder;
@@ -368,7 +369,9 @@ private slots:
         extra.name = "only here";
         browser.window->model()->addKey(extra);
         browser.select(0);
-        browser.window->deleteKey(false); // alpha now only in the file
+        MessageBox::setNextAnswer(true);
+        browser.window->deleteKey(); // alpha now only in the export
+        MessageBox::takeRecorded();
         browser.window->Toolbar1_ButtonClick(2);
         QCOMPARE(Fixture::texts(MessageBox::takeRecorded()),
                  QStringList{QStringLiteral("1 key(s) imported from tessary.keyRing.\n"
@@ -434,10 +437,12 @@ private slots:
             browser.window->model()->addKey(record);
         }
         browser.window->Toolbar1_ButtonClick(1);
-        browser.select(2);
-        browser.window->deleteKey(false);
-        browser.select(2);
-        browser.window->deleteKey(false);
+        for (int i = 0; i < 2; ++i) {
+            browser.select(2);
+            MessageBox::setNextAnswer(true);
+            browser.window->deleteKey();
+        }
+        MessageBox::takeRecorded();
         while (browser.table().keyCount() < KeyTable::capacity - 1) {
             KeyRecord filler;
             filler.name = "f" + QByteArray::number(browser.table().keyCount());
