@@ -6,6 +6,7 @@
 #include "ui/key_properties/modify_key.h"
 #include "ui/widgets/key_table_model.h"
 #include "ui/wizard/new_key.h"
+#include "small_disk.h"
 #include "ui_fixture.h"
 
 #include <QAbstractItemView>
@@ -206,6 +207,7 @@ private slots:
         Browser browser(keys);
         if (deleteRow >= 0) {
             browser.select(deleteRow);
+            MessageBox::setNextAnswer(true);
             browser.window->action(QStringLiteral("menuDeleteKey"))->trigger();
         }
         KeyView* view = browser.window->keyView();
@@ -225,32 +227,115 @@ private slots:
         QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(clipboardText(), QStringLiteral("secret-alpha"));
         QTest::keyClick(list, Qt::Key_Down);
+        MessageBox::setNextAnswer(true);
         QTest::keyClick(list, Qt::Key_Delete);
         QCOMPARE(browser.table().slot(2).name, QByteArray("gamma"));
         QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(clipboardText(), QStringLiteral("secret-gamma"));
     }
 
-    void deleteFromTheMenuSavesOnClose()
+    void deleteAsksThenSavesAtOnce_data()
     {
-        Browser browser;
-        browser.select(0);
-        browser.window->action(QStringLiteral("menuDeleteKey"))->trigger();
-        QCOMPARE(browser.window->model()->rowCount(), 2);
-        QCOMPARE(browser.table().keyCount(), 2);
-        QCOMPARE(browser.fixture.storedKeys(QStringLiteral("Ann"), QStringLiteral("pw")).size(), 3);
-        QVERIFY(browser.window->close());
-        QCOMPARE(browser.fixture.storedKeys(QStringLiteral("Ann"), QStringLiteral("pw")),
-                 (QList<QByteArray>{"beta", "gamma"}));
+        QTest::addColumn<QString>("trigger");
+        QTest::addColumn<bool>("yes");
+        for (const char* trigger : {"menu", "toolbar", "Del"}) {
+            QTest::addRow("%s, No", trigger) << QString::fromLatin1(trigger) << false;
+            QTest::addRow("%s, Yes", trigger) << QString::fromLatin1(trigger) << true;
+        }
     }
 
-    void deleteFromTheToolbarSavesAtOnce()
+    void deleteAsksThenSavesAtOnce()
+    {
+        QFETCH(QString, trigger);
+        QFETCH(bool, yes);
+        Browser browser;
+        const QString ring = browser.fixture.path(QStringLiteral("Ann.keyRing"));
+        const QByteArray file = fileBytes(ring);
+        browser.select(1);
+        MessageBox::setNextAnswer(yes);
+        if (trigger == QLatin1String("menu")) {
+            browser.window->action(QStringLiteral("menuDeleteKey"))->trigger();
+        } else if (trigger == QLatin1String("toolbar")) {
+            browser.window->Toolbar1_ButtonClick(5);
+        } else {
+            browser.window->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(browser.window));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+        }
+        QCOMPARE(Fixture::texts(MessageBox::takeRecorded()), QStringList{QStringLiteral("Delete the key \"beta\"?")});
+        const QList<QByteArray> left = yes ? QList<QByteArray>{"alpha", "gamma"} : QList<QByteArray>{"alpha", "beta", "gamma"};
+        // In the file before anything closes.
+        QCOMPARE(browser.fixture.storedKeys(QStringLiteral("Ann"), QStringLiteral("pw")), left);
+        QCOMPARE(browser.window->model()->rowCount(), int(left.size()));
+        QCOMPARE(yes, fileBytes(ring) != file);
+        QCOMPARE(browser.window->action(QStringLiteral("menuUndoDelete"))->isEnabled(), yes);
+    }
+
+    void undoDeleteBringsTheKeyBack()
     {
         Browser browser;
+        const QString ring = browser.fixture.path(QStringLiteral("Ann.keyRing"));
+        const QByteArray file = fileBytes(ring);
+        const KeyRecord beta = browser.table().slot(2);
         browser.select(1);
-        browser.window->Toolbar1_ButtonClick(5);
-        QCOMPARE(browser.fixture.storedKeys(QStringLiteral("Ann"), QStringLiteral("pw")),
-                 (QList<QByteArray>{"alpha", "gamma"}));
+        MessageBox::setNextAnswer(true);
+        browser.window->deleteKey();
+        browser.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(browser.window));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(browser.table().slot(2), beta);
+        QCOMPARE(fileBytes(ring), file);
+        QCOMPARE(browser.window->keyView()->selectedRow(), 1);
+        QCOMPARE(browser.window->statusText(), keyRestoredText(QStringLiteral("beta")));
+        QVERIFY(!browser.window->action(QStringLiteral("menuUndoDelete"))->isEnabled());
+        MessageBox::takeRecorded();
+    }
+
+    // A save that fails puts the list back as the file is and says why: the delete, and Undo Delete.
+    void failedSavesChangeNothing()
+    {
+        Browser browser;
+        const QString ring = browser.fixture.path(QStringLiteral("Ann.keyRing"));
+        const QByteArray file = fileBytes(ring);
+        browser.select(0);
+        {
+            FileSizeLimit limit(100);
+            QVERIFY(limit.active());
+            MessageBox::setNextAnswer(true);
+            browser.window->deleteKey();
+        }
+        QStringList shown = Fixture::texts(MessageBox::takeRecorded());
+        QCOMPARE(shown.size(), 2);
+        QVERIFY2(shown.last().contains(QStringLiteral("could not be saved")), qPrintable(shown.last()));
+        QCOMPARE(browser.window->model()->rowCount(), 3);
+        QCOMPARE(browser.window->model()->index(0, 0).data().toString(), QStringLiteral("alpha"));
+        QCOMPARE(fileBytes(ring), file);
+        QVERIFY(!browser.window->action(QStringLiteral("menuUndoDelete"))->isEnabled());
+
+        MessageBox::setNextAnswer(true);
+        browser.window->deleteKey();
+        MessageBox::takeRecorded();
+        {
+            FileSizeLimit limit(100);
+            browser.window->undoDelete();
+        }
+        shown = Fixture::texts(MessageBox::takeRecorded());
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(browser.window->model()->rowCount(), 2);
+        QVERIFY(browser.window->action(QStringLiteral("menuUndoDelete"))->isEnabled());
+        browser.window->undoDelete();
+        QCOMPARE(fileBytes(ring), file);
+    }
+
+    void copyUserNameIsClearedAsAPasswordIs()
+    {
+        Browser browser;
+        browser.select(2);
+        browser.window->action(QStringLiteral("menuCopyUserName"))->trigger();
+        QCOMPARE(clipboardText(), QStringLiteral("user-gamma"));
+        QCOMPARE(browser.window->statusText(), userNameCopiedText());
+        tick(browser.window, PasswordClipboard::countdownTicks + 1);
+        QCOMPARE(clipboardText(), QString());
     }
 
     void renameInPlaceThenCopy()
@@ -271,7 +356,7 @@ private slots:
         browser.window->CopyPasswordToClipboard();
         QCOMPARE(clipboardText(), QStringLiteral("secret-beta"));
 
-        browser.fixture.program->shutdownProgram();
+        // In the file at once, not only when the program ends.
         QCOMPARE(browser.fixture.storedKeys(QStringLiteral("Ann"), QStringLiteral("pw")),
                  (QList<QByteArray>{"alpha", "renamed", "gamma"}));
     }
