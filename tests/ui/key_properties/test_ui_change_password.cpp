@@ -2,6 +2,7 @@
 // and a save that fails.
 #include "small_disk.h"
 #include "ui/key_properties/change_password.h"
+#include "ui/widgets/generator_panel.h"
 #include "ui_fixture.h"
 
 #include <QCheckBox>
@@ -68,6 +69,8 @@ private slots:
         field(window, "newPassword")->setText(typed);
         field(window, "confirmPassword")->setText(confirmed);
         QCOMPARE(okButton(window)->isEnabled(), enabled);
+        // Grey, it says why.
+        QCOMPARE(window->okRefusal().isEmpty(), enabled);
         // Enter presses OK only when it is enabled.
         QTest::keyClick(field(window, "confirmPassword"), Qt::Key_Return);
         QCOMPARE(browser.fixture.program->changePassword() == nullptr || !window->isVisible(), enabled);
@@ -128,8 +131,8 @@ private slots:
         ChangePassword* window = openFor(browser, 0);
         window->findChild<QPushButton*>(QStringLiteral("generatePassword"))->click();
         const QString generated = field(window, "newPassword")->text();
-        QCOMPARE(generated.size(), 16);
-        QVERIFY(std::all_of(generated.begin(), generated.end(), [](QChar c) { return c.isLetterOrNumber(); }));
+        QCOMPARE(generated.size(), GeneratorOptions::defaultLength);
+        QCOMPARE(window->generator()->resultText(), QStringLiteral("130.9 bits"));
         QCOMPARE(field(window, "confirmPassword")->text(), generated);
         QVERIFY(okButton(window)->isEnabled());
         auto* show = window->findChild<QCheckBox*>(QStringLiteral("showPassword"));
