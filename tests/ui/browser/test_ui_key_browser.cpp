@@ -240,6 +240,20 @@ private slots:
         QCOMPARE(names("Sortby"), QStringLiteral("SortbyName SortbyDate SortbyDescription"));
     }
 
+    // The size and the view of the last session come back with the next key browser.
+    void remembersItsSizeAndView()
+    {
+        Browser browser;
+        browser.window->resize(700, 500);
+        browser.window->switchView(KeyView::List);
+        browser.window->Form_Unload();
+        KeyBrowser again(browser.fixture.program->session(), *browser.window->model());
+        QCOMPARE(again.size(), QSize(700, 500));
+        QCOMPARE(again.keyView()->viewMode(), KeyView::List);
+        QVERIFY(again.action(QStringLiteral("ListView"))->isChecked());
+        QVERIFY(!again.action(QStringLiteral("ReportView"))->isChecked());
+    }
+
     void toolbar()
     {
         Browser browser;

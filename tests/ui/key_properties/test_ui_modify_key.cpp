@@ -14,6 +14,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextCursor>
@@ -97,6 +98,14 @@ private slots:
         browser.fixture.program->tray()->mnuLogin_Click();
         QVERIFY(!browser.fixture.program->loginForm());
         QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(window));
+        // Any click on the icon: no menu that could not be used, the window in front.
+        TessaryTray* tray = browser.fixture.program->tray();
+        for (int message : {TrayMessage::LeftButtonDown, TrayMessage::RightButtonDown}) {
+            browser.window->activateWindow();
+            tray->Form_MouseMove(message);
+            QVERIFY(!tray->popupMenu()->isVisible());
+            QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(window));
+        }
     }
 
     void popupOpensItToo()

@@ -10,6 +10,7 @@
 #include "ui/wizard/report_area.h"
 #include "ui_fixture.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QCheckBox>
 #include <QDir>
@@ -676,6 +677,11 @@ private slots:
         auto* score = window->findChild<MeterBar*>(QStringLiteral("totalScore"));
         QCOMPARE(score->value(), int(meterScores(toCodePage(box->text())).total));
         QVERIFY(score->value() > 0);
+        // What a screen reader hears of the bar: a named progress bar and its value.
+        QAccessibleInterface* heard = QAccessible::queryAccessibleInterface(score);
+        QCOMPARE(heard->role(), QAccessible::ProgressBar);
+        QCOMPARE(heard->text(QAccessible::Name), QStringLiteral("Score"));
+        QCOMPARE(heard->valueInterface()->currentValue().toInt(), score->value());
         QVERIFY(window->findChild<QPushButton*>(QStringLiteral("cmdNav_6"))->isEnabled());
         window->findChild<QCheckBox*>(QStringLiteral("showPassword"))->setChecked(true);
         QCOMPARE(box->echoMode(), QLineEdit::Normal);
