@@ -98,7 +98,12 @@ void KeyBrowser::deleteKey()
     const QString name = fromCodePage(m_session.keyTable().slot(slot).name);
     // The program may end while the box waits, and take this window with it.
     const QPointer<KeyBrowser> alive(this);
-    if (!MessageBox::askYesNo(this, deleteKeyQuestion(name), MessageBox::programTitle()) || !alive || isHidden())
+    const bool yes = MessageBox::askYesNo(this, deleteKeyQuestion(name), MessageBox::programTitle());
+    if (!alive || isHidden())
+        return;
+    // Where no window manager hands the focus back, the list takes it again itself.
+    activateWindow();
+    if (!yes)
         return;
     // The table may have changed under the box (a tray login): the name, not the slot, says which key.
     const int current = fitsCodePage(name) ? m_session.keyTable().findKey(toCodePage(name)) : KeyTable::notFound;
