@@ -42,7 +42,7 @@ do_change_password() {
 ok_change_password() { [ "$(field Mail password)" = "changed-pw" ]; }
 do_new_key() {
     keys ctrl+n; focus_window "Tessary - Password Wizard"
-    keys alt+n; type_text "Club"; keys alt+n; sleep 0.3; keys alt+g; sleep 0.3; keys alt+n alt+n alt+n; sleep 0.3
+    keys alt+n; sleep 0.3; type_text "Club"; keys alt+n; sleep 0.3; keys alt+g; sleep 0.3; keys alt+n alt+n alt+n; sleep 0.3
     keys alt+f
 }
 ok_new_key() { [ "$(names)" = "Mail Bank Shop Club " ]; }
