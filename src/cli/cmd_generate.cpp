@@ -42,8 +42,8 @@ int generateCommand(const Invocation& invocation, Console& console)
     // The length may also stand alone, as before the options came.
     if (!invocation.arguments.isEmpty() && invocation.options.contains(lengthOption))
         return usageFailure(console, QStringLiteral("Give the length once: LENGTH or --length N."));
-    const QString length = invocation.arguments.isEmpty() ? invocation.options.value(lengthOption)
-                                                          : invocation.arguments.at(0);
+    const QString length =
+        invocation.arguments.isEmpty() ? invocation.options.value(lengthOption) : invocation.arguments.at(0);
     if (!length.isNull() && !parseNumber(length, options.length))
         return usageFailure(console, QStringLiteral("The length must be a whole number."));
     if (invocation.options.contains(QStringLiteral("--classes")) &&

@@ -90,7 +90,7 @@ QByteArray classAlphabet(GeneratorOptions::Class characterClass, bool noLookAlik
                             : characterClass == GeneratorOptions::Lower   ? lower
                             : characterClass == GeneratorOptions::Digits  ? digit
                             : characterClass == GeneratorOptions::Symbols ? !upper && !lower && !digit
-                                                                           : false;
+                                                                          : false;
         if (member && !(noLookAlikes && std::strchr(lookAlikes, c)))
             alphabet.append(c);
     }

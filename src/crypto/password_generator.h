@@ -19,7 +19,11 @@ struct GeneratorOptions
         Symbols = 8, // the printable ASCII punctuation, no blank
         AllClasses = Upper | Lower | Digits | Symbols,
     };
-    enum class Kind { Characters, Words };
+    enum class Kind
+    {
+        Characters,
+        Words
+    };
 
     static constexpr int minimumLength = 8;
     static constexpr int maximumLength = 128;
@@ -61,8 +65,7 @@ struct GeneratedPassword
 
 // Characters: each drawn from the union of the chosen classes; a password that misses a chosen class is drawn
 // again whole, so every password that has them all is equally likely. Words: each drawn from the word list.
-GeneratedPassword generatePassword(const GeneratorOptions& options,
-                                   const RandomSource& random = systemRandomSource());
+GeneratedPassword generatePassword(const GeneratorOptions& options, const RandomSource& random = systemRandomSource());
 
 // The passphrase words, 7776 of them, lower case (EFF's large list).
 const QList<QByteArray>& passphraseWords();

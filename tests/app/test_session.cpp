@@ -6,9 +6,9 @@
 #include "crypto/password_hash.h"
 #include "storage/user_list.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -67,10 +67,14 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("message");
         using S = Session::Outcome::Status;
-        QTest::newRow("wrong password") << "alice" << "wrong" << int(S::IncorrectPassword) << "Incorrect Password!";
-        QTest::newRow("other case") << "alice" << "Right" << int(S::IncorrectPassword) << "Incorrect Password!";
-        QTest::newRow("empty password") << "alice" << "" << int(S::IncorrectPassword) << "Incorrect Password!";
-        QTest::newRow("no file name") << "!!!" << "right" << int(S::Refused)
+        QTest::newRow("wrong password") << "alice"
+                                        << "wrong" << int(S::IncorrectPassword) << "Incorrect Password!";
+        QTest::newRow("other case") << "alice"
+                                    << "Right" << int(S::IncorrectPassword) << "Incorrect Password!";
+        QTest::newRow("empty password") << "alice"
+                                        << "" << int(S::IncorrectPassword) << "Incorrect Password!";
+        QTest::newRow("no file name") << "!!!"
+                                      << "right" << int(S::Refused)
                                       << "The user name \"!!!\" holds no letter, digit, \"-\", \"_\" or \"~\" to name "
                                          "a key ring file after.";
     }
@@ -199,21 +203,33 @@ private slots:
         QTest::addColumn<QString>("user");
         QTest::addColumn<QString>("password");
         QTest::addColumn<QString>("message");
-        QTest::newRow("existing file") << "Bob" << "x" << "User already exists! (Bob.keyRing)";
-        QTest::newRow("same file name") << "B.o.b" << "x" << "User already exists! (Bob.keyRing)";
-        QTest::newRow("empty password") << "Newcomer" << "" << "The master password must not be empty.";
+        QTest::newRow("existing file") << "Bob"
+                                       << "x"
+                                       << "User already exists! (Bob.keyRing)";
+        QTest::newRow("same file name") << "B.o.b"
+                                        << "x"
+                                        << "User already exists! (Bob.keyRing)";
+        QTest::newRow("empty password") << "Newcomer"
+                                        << ""
+                                        << "The master password must not be empty.";
         QTest::newRow("long password") << "Newcomer" << QString(217, QLatin1Char('p'))
                                        << "The master password may be at most 216 characters long.";
-        QTest::newRow("no file name") << "..." << "x"
-                                      << "The user name \"...\" holds no letter, digit, \"-\", \"_\" or \"~\" to name a "
-                                         "key ring file after.";
+        QTest::newRow("no file name")
+            << "..."
+            << "x"
+            << "The user name \"...\" holds no letter, digit, \"-\", \"_\" or \"~\" to name a "
+               "key ring file after.";
         // The user list quotes names unescaped, one a line: these would list other names than the one typed.
         const QString listBreaker = QStringLiteral("A user name may not hold a double quote, a line break or another "
                                                    "control character.");
-        QTest::newRow("quote") << "x\"y" << "x" << listBreaker;
-        QTest::newRow("line break into another name") << "x\"\r\n\"evil" << "x" << listBreaker;
-        QTest::newRow("line feed") << "x\ny" << "x" << listBreaker;
-        QTest::newRow("escape") << "x\x1b[2Jy" << "x" << listBreaker;
+        QTest::newRow("quote") << "x\"y"
+                               << "x" << listBreaker;
+        QTest::newRow("line break into another name") << "x\"\r\n\"evil"
+                                                      << "x" << listBreaker;
+        QTest::newRow("line feed") << "x\ny"
+                                   << "x" << listBreaker;
+        QTest::newRow("escape") << "x\x1b[2Jy"
+                                << "x" << listBreaker;
         QTest::newRow("outside the code page") << QStringLiteral("\u03a9mega") << "x"
                                                << "The user name holds characters the user list cannot store.";
         // Its key ring would be the export file, which any user's Export overwrites.

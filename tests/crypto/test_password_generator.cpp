@@ -57,13 +57,13 @@ private slots:
         QTest::newRow("20, all four") << 20 << unsigned(GeneratorOptions::AllClasses) << false << QByteArray();
         QTest::newRow("128, all four") << 128 << unsigned(GeneratorOptions::AllClasses) << false << QByteArray();
         QTest::newRow("digits") << 12 << unsigned(GeneratorOptions::Digits) << false << digits;
-        QTest::newRow("digits, no look-alikes") << 40 << unsigned(GeneratorOptions::Digits) << true
-                                                << QByteArray("23456789");
-        QTest::newRow("symbols, no look-alikes") << 40 << unsigned(GeneratorOptions::Symbols) << true
-                                                 << QByteArray(symbols).replace("|", "");
-        QTest::newRow("letters, no look-alikes") << 64 << unsigned(GeneratorOptions::Upper | GeneratorOptions::Lower)
-                                                 << true
-                                                 << QByteArray("ABCDEFGHJKLMNPQRSTUVWXYZabcdefghijkmnpqrstuvwxyz");
+        QTest::newRow("digits, no look-alikes")
+            << 40 << unsigned(GeneratorOptions::Digits) << true << QByteArray("23456789");
+        QTest::newRow("symbols, no look-alikes")
+            << 40 << unsigned(GeneratorOptions::Symbols) << true << QByteArray(symbols).replace("|", "");
+        QTest::newRow("letters, no look-alikes")
+            << 64 << unsigned(GeneratorOptions::Upper | GeneratorOptions::Lower) << true
+            << QByteArray("ABCDEFGHJKLMNPQRSTUVWXYZabcdefghijkmnpqrstuvwxyz");
     }
 
     void charactersHoldEveryChosenClass()
@@ -82,8 +82,8 @@ private slots:
             for (GeneratorOptions::Class c : {GeneratorOptions::Upper, GeneratorOptions::Lower,
                                               GeneratorOptions::Digits, GeneratorOptions::Symbols}) {
                 const QByteArray members = classAlphabet(c, noLookAlikes);
-                const bool holds = std::any_of(password.begin(), password.end(),
-                                               [&](char ch) { return members.contains(ch); });
+                const bool holds =
+                    std::any_of(password.begin(), password.end(), [&](char ch) { return members.contains(ch); });
                 QCOMPARE(holds, bool(classes & c));
             }
             for (char ch : password) {
@@ -157,8 +157,8 @@ private slots:
         constexpr int draws = 100000;
         const QList<QByteArray>& list = passphraseWords();
         QByteArray alphabet;
-        for (GeneratorOptions::Class c : {GeneratorOptions::Upper, GeneratorOptions::Lower, GeneratorOptions::Digits,
-                                          GeneratorOptions::Symbols})
+        for (GeneratorOptions::Class c :
+             {GeneratorOptions::Upper, GeneratorOptions::Lower, GeneratorOptions::Digits, GeneratorOptions::Symbols})
             alphabet += classAlphabet(c, false);
         QCOMPARE(alphabet.size(), 94);
         QHash<QByteArray, int> index;

@@ -5,8 +5,8 @@
 #include "crypto/wipe.h"
 #include "storage/codepage.h"
 #include "storage/key_fields.h"
-#include "ui/widgets/key_table_model.h"
 #include "ui/widgets/generator_panel.h"
+#include "ui/widgets/key_table_model.h"
 #include "ui/widgets/message_box.h"
 #include "ui/widgets/meter_bar.h"
 #include "ui/widgets/password_box.h"
@@ -36,7 +36,8 @@ ChangePassword::ChangePassword(Session& session, KeyTableModel& model, int keySl
     : QDialog(owner), m_session(session), m_model(model), m_keySlot(keySlot),
       m_newPassword(passwordField("newPassword", this)), m_confirm(passwordField("confirmPassword", this)),
       m_score(new MeterBar(this)), m_show(new QCheckBox(QStringLiteral("S&how"), this)),
-      m_generator(new GeneratorPanel(this)), m_reason(new QLabel(this)), m_buttons(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this))
+      m_generator(new GeneratorPanel(this)), m_reason(new QLabel(this)),
+      m_buttons(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this))
 {
     setObjectName(QStringLiteral("changePassword"));
     setWindowTitle(QStringLiteral("Change Password"));

@@ -102,8 +102,8 @@ ModifyKey::ModifyKey(Session& session, QWidget* owner)
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    QList<QWidget*> order{m_keyName, m_keyUrl, m_keyUsername, m_keyPassword, m_show, copyButton, changeButton,
-                          m_keyDescription};
+    QList<QWidget*> order{m_keyName, m_keyUrl,   m_keyUsername, m_keyPassword,
+                          m_show,    copyButton, changeButton,  m_keyDescription};
     const std::pair<int, const char*> navigation[] = {{6, "&OK"}, {1, "&Apply"}, {0, "&Cancel"}};
     for (const auto& [index, text] : navigation) {
         QPushButton* navigationButton = button(QLatin1String(text), QStringLiteral("cmdNav_%1").arg(index), this);

@@ -28,9 +28,11 @@ QSettings programSettings()
 
 GeneratorPanel::GeneratorPanel(QWidget* parent)
     : QGroupBox(QStringLiteral("Generator"), parent),
-      m_characters(new QRadioButton(QStringLiteral("&Random characters"), this)), m_length(new QSpinBox(this)),
-      m_classes{new QCheckBox(QStringLiteral("&Upper case"), this), new QCheckBox(QStringLiteral("&Lower case"), this),
-                new QCheckBox(QStringLiteral("&Digits"), this), new QCheckBox(QStringLiteral("&Symbols"), this)},
+      m_characters(new QRadioButton(QStringLiteral("&Random characters"), this)),
+      m_length(new QSpinBox(this)), m_classes{new QCheckBox(QStringLiteral("&Upper case"), this),
+                                              new QCheckBox(QStringLiteral("&Lower case"), this),
+                                              new QCheckBox(QStringLiteral("&Digits"), this),
+                                              new QCheckBox(QStringLiteral("&Symbols"), this)},
       m_noLookAlikes(new QCheckBox(QStringLiteral("No look-&alikes (0 O o 1 l I |)"), this)),
       m_words(new QRadioButton(QStringLiteral("&Words:"), this)), m_wordCount(new QSpinBox(this)),
       m_separator(new QLineEdit(this)), m_generate(new QPushButton(QStringLiteral("&Generate"), this)),
@@ -96,8 +98,8 @@ GeneratorPanel::GeneratorPanel(QWidget* parent)
     options.kind = settings.value(QStringLiteral("Words"), false).toBool() ? GeneratorOptions::Kind::Words
                                                                            : GeneratorOptions::Kind::Characters;
     options.length = settings.value(QStringLiteral("Length"), options.length).toInt();
-    options.classes = settings.value(QStringLiteral("Classes"), options.classes).toUInt() &
-                      GeneratorOptions::AllClasses;
+    options.classes =
+        settings.value(QStringLiteral("Classes"), options.classes).toUInt() & GeneratorOptions::AllClasses;
     options.noLookAlikes = settings.value(QStringLiteral("NoLookAlikes"), false).toBool();
     options.words = settings.value(QStringLiteral("WordCount"), options.words).toInt();
     options.separator = settings.value(QStringLiteral("Separator"), options.separator).toByteArray();

@@ -14,10 +14,10 @@
 
 #include <QAccessible>
 #include <QApplication>
-#include <QLabel>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>

@@ -60,8 +60,8 @@ private slots:
         QTest::newRow("a URL") << QStringLiteral("delta.example") << QStringList{QStringLiteral("delta")};
         QTest::newRow("nothing matches") << QStringLiteral("zzz") << QStringList{};
         QTest::newRow("no text") << QString()
-                                 << QStringList{QStringLiteral("alpha"), QStringLiteral("beta"), QStringLiteral("gamma"),
-                                                QStringLiteral("delta")};
+                                 << QStringList{QStringLiteral("alpha"), QStringLiteral("beta"),
+                                                QStringLiteral("gamma"), QStringLiteral("delta")};
     }
 
     void whatTheFilterLeaves()

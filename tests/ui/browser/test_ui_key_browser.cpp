@@ -232,9 +232,10 @@ private slots:
         QCOMPARE(names("ViewMenu"), QStringLiteral("ViewToolbar ViewStatusbar ViewSep LargeIconView SmallIconView "
                                                    "ListView ReportView ViewSep2 Sortby lineUpIcons ViewSep3 "
                                                    "menuFind menuKeyHealth ViewSep4 menuRefreshDisplay viewOptions"));
-        QCOMPARE(names("menuKey"), QStringLiteral("copyPassword menuCopyUserName menuKeySeperatorC menuNewKey menuDeleteKey "
-                                                  "menuKeySeperatorA menuRenameKey menuKeyProperties "
-                                                  "menuChangePassword menuKeySeperatorB menuGotoPage"));
+        QCOMPARE(names("menuKey"),
+                 QStringLiteral("copyPassword menuCopyUserName menuKeySeperatorC menuNewKey menuDeleteKey "
+                                "menuKeySeperatorA menuRenameKey menuKeyProperties "
+                                "menuChangePassword menuKeySeperatorB menuGotoPage"));
         QCOMPARE(names("menuHelp"), QStringLiteral("menuWebUpdate menuDocumentation menuHelpSeperator menuAbout"));
         QCOMPARE(names("popUp"), QStringLiteral("popupCopyPassword sepa popUpKeyProps"));
         QCOMPARE(names("Sortby"), QStringLiteral("SortbyName SortbyDate SortbyDescription"));
@@ -376,8 +377,8 @@ private slots:
         const bool expected = selected && (key == Qt::Key_Menu || modifiers == Qt::ShiftModifier);
         QCOMPARE(popup->isVisible(), expected);
         if (expected)
-            QVERIFY(popup->geometry().contains(view->viewport()->mapToGlobal(
-                view->visualRect(view->model()->index(2, 0)).center()) + QPoint(1, 1)));
+            QVERIFY(popup->geometry().contains(
+                view->viewport()->mapToGlobal(view->visualRect(view->model()->index(2, 0)).center()) + QPoint(1, 1)));
         popup->hide();
     }
 

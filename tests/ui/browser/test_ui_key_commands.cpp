@@ -2,11 +2,11 @@
 // the capacity test.
 #include "app/key_ring_import.h"
 #include "crypto/password_hash.h"
+#include "small_disk.h"
 #include "ui/browser/password_clipboard.h"
 #include "ui/key_properties/modify_key.h"
 #include "ui/widgets/key_table_model.h"
 #include "ui/wizard/new_key.h"
-#include "small_disk.h"
 #include "ui_fixture.h"
 
 #include <QAbstractItemView>
@@ -263,7 +263,8 @@ private slots:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
         }
         QCOMPARE(Fixture::texts(MessageBox::takeRecorded()), QStringList{QStringLiteral("Delete the key \"beta\"?")});
-        const QList<QByteArray> left = yes ? QList<QByteArray>{"alpha", "gamma"} : QList<QByteArray>{"alpha", "beta", "gamma"};
+        const QList<QByteArray> left =
+            yes ? QList<QByteArray>{"alpha", "gamma"} : QList<QByteArray>{"alpha", "beta", "gamma"};
         // In the file before anything closes.
         QCOMPARE(browser.fixture.storedKeys(QStringLiteral("Ann"), QStringLiteral("pw")), left);
         QCOMPARE(browser.window->model()->rowCount(), int(left.size()));

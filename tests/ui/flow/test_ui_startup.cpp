@@ -293,7 +293,8 @@ private slots:
     void quittingBeforeALoginWritesNothing()
     {
         Fixture fixture;
-        QCOMPARE(addUser(fixture.path(QString::fromLatin1(userListFileName)), QStringLiteral("Bob")).status, UserAddition::Status::Added);
+        QCOMPARE(addUser(fixture.path(QString::fromLatin1(userListFileName)), QStringLiteral("Bob")).status,
+                 UserAddition::Status::Added);
         fixture.program->startProgram({});
         fixture.program->loginForm()->Command1_Click();
         QCOMPARE(fixture.ends, 1);

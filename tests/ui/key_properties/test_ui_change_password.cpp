@@ -53,8 +53,8 @@ private slots:
         QTest::newRow("confirmation differs") << QStringLiteral("s3cret") << QStringLiteral("s3creT") << false;
         QTest::newRow("confirmation still short") << QStringLiteral("s3cret") << QStringLiteral("s3cre") << false;
         QTest::newRow("128 characters") << QString(128, u'x') << QString(128, u'x') << true;
-        QTest::newRow("Western European letters") << QStringLiteral("cr\u00E8me") << QStringLiteral("cr\u00E8me")
-                                                  << true;
+        QTest::newRow("Western European letters")
+            << QStringLiteral("cr\u00E8me") << QStringLiteral("cr\u00E8me") << true;
         QTest::newRow("outside the code page") << QStringLiteral("\u0416uk") << QStringLiteral("\u0416uk") << false;
     }
 
@@ -159,7 +159,8 @@ private slots:
         QVERIFY(window->isVisible());
         const QList<MessageBox::Shown> shown = MessageBox::takeRecorded();
         QCOMPARE(shown.size(), 1);
-        QVERIFY2(shown.first().text.contains(QString::fromLocal8Bit(std::strerror(EFBIG))), qPrintable(shown.first().text));
+        QVERIFY2(shown.first().text.contains(QString::fromLocal8Bit(std::strerror(EFBIG))),
+                 qPrintable(shown.first().text));
         QCOMPARE(browser.table().slot(1), before);
         QCOMPARE(fileBytes(browser.fixture.path(QStringLiteral("Ann.keyRing"))), file);
     }

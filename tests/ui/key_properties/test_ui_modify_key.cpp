@@ -1,14 +1,14 @@
 // The key properties window: filling it, the buttons that store and save, the password kept from edits, its Show
 // toggle, the Tab order and a key that cannot be found.
+#include "cli/cli_runner.h"
+#include "small_disk.h"
 #include "ui/browser/key_browser.h"
 #include "ui/flow/tessary_tray.h"
 #include "ui/key_properties/change_password.h"
 #include "ui/key_properties/modify_key.h"
 #include "ui/login/login_form.h"
 #include "ui/widgets/key_table_model.h"
-#include "small_disk.h"
 #include "ui_fixture.h"
-#include "cli/cli_runner.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -208,7 +208,7 @@ private slots:
         window->cmdNav_Click(6);
         const QString directory = browser.fixture.directory.path();
         browser.fixture.program->shutdownProgram(); // saves
-        browser.fixture.program.reset();           // and lets its lock go
+        browser.fixture.program.reset();            // and lets its lock go
 
         const CliRun run = runCli({QStringLiteral("--dir"), directory, QStringLiteral("edit"), QStringLiteral("Ann"),
                                    QStringLiteral("beta"), QStringLiteral("--notes"), QStringLiteral("one\n\ntwo")},
@@ -232,11 +232,11 @@ private slots:
             walked << window->focusWidget()->objectName();
             QTest::keyClick(window->focusWidget(), Qt::Key_Tab);
         }
-        QCOMPARE(walked, (QStringList{QStringLiteral("keyURL"), QStringLiteral("keyUsername"),
-                                      QStringLiteral("keyPassword"), QStringLiteral("showPassword"),
-                                      QStringLiteral("Command1"), QStringLiteral("Command3"),
-                                      QStringLiteral("keyDescription"), QStringLiteral("cmdNav_6"),
-                                      QStringLiteral("cmdNav_1"), QStringLiteral("cmdNav_0"), QStringLiteral("keyName")}));
+        QCOMPARE(walked,
+                 (QStringList{QStringLiteral("keyURL"), QStringLiteral("keyUsername"), QStringLiteral("keyPassword"),
+                              QStringLiteral("showPassword"), QStringLiteral("Command1"), QStringLiteral("Command3"),
+                              QStringLiteral("keyDescription"), QStringLiteral("cmdNav_6"), QStringLiteral("cmdNav_1"),
+                              QStringLiteral("cmdNav_0"), QStringLiteral("keyName")}));
         auto* password = field<QLineEdit>(window, "keyPassword");
         QTest::keyClick(window->focusWidget(), Qt::Key_H, Qt::AltModifier);
         QTRY_VERIFY(window->passwordRevealed());

@@ -69,12 +69,13 @@ private slots:
         QTest::addColumn<bool>("enabled");
         QTest::addColumn<QString>("note");
         QTest::newRow("nothing typed") << QString() << QString() << false
-                                       << QStringLiteral("Type the master password, then the same again under Confirm.");
+                                       << QStringLiteral(
+                                              "Type the master password, then the same again under Confirm.");
         QTest::newRow("not confirmed") << QStringLiteral("a") << QString() << false
                                        << QStringLiteral("The two passwords differ.");
         QTest::newRow("one letter") << QStringLiteral("a") << QStringLiteral("a") << true << weakPasswordWarning();
-        QTest::newRow("11 letters, one case") << QStringLiteral("abcdefghijk") << QStringLiteral("abcdefghijk") << true
-                                              << weakPasswordWarning();
+        QTest::newRow("11 letters, one case")
+            << QStringLiteral("abcdefghijk") << QStringLiteral("abcdefghijk") << true << weakPasswordWarning();
         QTest::newRow("mixed") << QStringLiteral("Tr0ub4dor&3") << QStringLiteral("Tr0ub4dor&3") << true << QString();
     }
 

@@ -11,9 +11,9 @@
 #include "ui_fixture.h"
 
 #include <QAccessible>
-#include <QLabel>
 #include <QCheckBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -134,7 +134,8 @@ private slots:
         QTest::newRow("nothing typed") << QString() << QString();
         QTest::newRow("taken") << QStringLiteral("beta") << namesMustBeUniqueMessage();
         QTest::newRow("outside the code page")
-            << QStringLiteral("\u0416ar") << unstorableTextMessage(QStringLiteral("key name"), QStringLiteral("\u0416"));
+            << QStringLiteral("\u0416ar")
+            << unstorableTextMessage(QStringLiteral("key name"), QStringLiteral("\u0416"));
     }
 
     void whyANameIsRefused()
@@ -276,8 +277,7 @@ private slots:
         QCOMPARE(window->focusWidget()->objectName(), focusAfter);
         // Enter that moved on leaves the notes as typed; Ctrl+Enter is their line break.
         if (name == QLatin1String("keyDescription"))
-            QCOMPARE(static_cast<QPlainTextEdit*>(target)->toPlainText(),
-                     modifiers ? text + QLatin1Char('\n') : text);
+            QCOMPARE(static_cast<QPlainTextEdit*>(target)->toPlainText(), modifiers ? text + QLatin1Char('\n') : text);
     }
 
     void storedKeyReadBack_data()
