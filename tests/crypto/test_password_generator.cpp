@@ -1,4 +1,4 @@
-// The password generator: classes and lengths, the draw's evenness, passphrases, and the bits it reports.
+// The password generator: classes and lengths, the draw's evenness and passphrases.
 #include "crypto/password_generator.h"
 
 #include <QTest>
@@ -51,12 +51,9 @@ private slots:
         QTest::addColumn<unsigned>("classes");
         QTest::addColumn<bool>("noLookAlikes");
         QTest::addColumn<QByteArray>("alphabet"); // what every character must be one of
-        const QByteArray digits = "0123456789";
         const QByteArray symbols = "!\"#$%&'()*+,-./:;<=>?@[\\]^_`{|}~";
         QTest::newRow("8, all four") << 8 << unsigned(GeneratorOptions::AllClasses) << false << QByteArray();
-        QTest::newRow("20, all four") << 20 << unsigned(GeneratorOptions::AllClasses) << false << QByteArray();
         QTest::newRow("128, all four") << 128 << unsigned(GeneratorOptions::AllClasses) << false << QByteArray();
-        QTest::newRow("digits") << 12 << unsigned(GeneratorOptions::Digits) << false << digits;
         QTest::newRow("digits, no look-alikes")
             << 40 << unsigned(GeneratorOptions::Digits) << true << QByteArray("23456789");
         QTest::newRow("symbols, no look-alikes")
@@ -92,45 +89,6 @@ private slots:
                     QVERIFY2(alphabet.contains(ch), password.constData());
             }
         }
-    }
-
-    void refusals_data()
-    {
-        QTest::addColumn<int>("length");
-        QTest::addColumn<unsigned>("classes");
-        QTest::addColumn<int>("words");
-        QTest::addColumn<QByteArray>("separator");
-        QTest::addColumn<bool>("refused");
-        const unsigned all = GeneratorOptions::AllClasses;
-        QTest::newRow("length 7") << 7 << all << 0 << QByteArray() << true;
-        QTest::newRow("length 8") << 8 << all << 0 << QByteArray() << false;
-        QTest::newRow("length 128") << 128 << all << 0 << QByteArray() << false;
-        QTest::newRow("length 129") << 129 << all << 0 << QByteArray() << true;
-        QTest::newRow("no class") << 20 << 0U << 0 << QByteArray() << true;
-        QTest::newRow("0 words") << 0 << all << 0 << QByteArray("-") << true;
-        QTest::newRow("11 words, one-character separator") << 0 << all << 11 << QByteArray("-") << false;
-        QTest::newRow("12 words, one-character separator") << 0 << all << 12 << QByteArray("-") << true;
-        QTest::newRow("12 words, no separator") << 0 << all << 12 << QByteArray() << false;
-        QTest::newRow("a tab between words") << 0 << all << 3 << QByteArray("\t") << true;
-    }
-
-    void refusals()
-    {
-        QFETCH(int, length);
-        QFETCH(unsigned, classes);
-        QFETCH(int, words);
-        QFETCH(QByteArray, separator);
-        QFETCH(bool, refused);
-        GeneratorOptions options;
-        options.kind = length > 0 ? GeneratorOptions::Kind::Characters : GeneratorOptions::Kind::Words;
-        options.length = length;
-        options.classes = classes;
-        options.words = words;
-        options.separator = separator;
-        QCOMPARE(!generatorRefusal(options).isEmpty(), refused);
-        const GeneratedPassword made = generatePassword(options);
-        QCOMPARE(made.password.isEmpty(), refused);
-        QVERIFY(made.password.size() <= GeneratorOptions::maximumLength);
     }
 
     // Draws that would favour the low numbers are thrown away: with a bound of 3, 2^32 - 1 lies in the part the
@@ -204,7 +162,6 @@ private slots:
         QTest::newRow("1") << 1 << QByteArray(".");
         QTest::newRow("6") << 6 << QByteArray(".");
         QTest::newRow("11") << 11 << QByteArray(".");
-        QTest::newRow("4, two characters") << 4 << QByteArray("+=");
     }
 
     void passphrasesHaveTheirWordCount()
@@ -221,35 +178,9 @@ private slots:
             const QList<QByteArray> pieces = made.password.split(separator.at(0));
             QCOMPARE(pieces.size(), qsizetype(words));
             for (const QByteArray& piece : pieces)
-                QVERIFY2(passphraseWords().contains(separator.size() > 1 && piece.startsWith(separator.mid(1))
-                                                        ? piece.mid(separator.size() - 1)
-                                                        : piece),
-                         made.password.constData());
+                QVERIFY2(passphraseWords().contains(piece), made.password.constData());
             QCOMPARE(made.bits, words * std::log2(7776.0));
         }
-    }
-
-    void bits_data()
-    {
-        QTest::addColumn<int>("length");
-        QTest::addColumn<unsigned>("classes");
-        QTest::addColumn<double>("bits");
-        // One class: all its passwords count. Two: those missing either are taken away.
-        QTest::newRow("10 digits") << 10 << unsigned(GeneratorOptions::Digits) << 10 * std::log2(10.0);
-        QTest::newRow("8 of digits and symbols")
-            << 8 << unsigned(GeneratorOptions::Digits | GeneratorOptions::Symbols)
-            << std::log2(std::pow(42.0, 8) - std::pow(32.0, 8) - std::pow(10.0, 8));
-    }
-
-    void bits()
-    {
-        QFETCH(int, length);
-        QFETCH(unsigned, classes);
-        QFETCH(double, bits);
-        GeneratorOptions options;
-        options.length = length;
-        options.classes = classes;
-        QVERIFY(std::abs(generatePassword(options).bits - bits) < 1e-9);
     }
 };
 

@@ -272,27 +272,7 @@ private slots:
         QCOMPARE(browser.window->action(QStringLiteral("menuUndoDelete"))->isEnabled(), yes);
     }
 
-    void undoDeleteBringsTheKeyBack()
-    {
-        Browser browser;
-        const QString ring = browser.fixture.path(QStringLiteral("Ann.keyRing"));
-        const QByteArray file = fileBytes(ring);
-        const KeyRecord beta = browser.table().slot(2);
-        browser.select(1);
-        MessageBox::setNextAnswer(true);
-        browser.window->deleteKey();
-        browser.window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(browser.window));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(browser.table().slot(2), beta);
-        QCOMPARE(fileBytes(ring), file);
-        QCOMPARE(browser.window->keyView()->selectedRow(), 1);
-        QCOMPARE(browser.window->statusText(), keyRestoredText(QStringLiteral("beta")));
-        QVERIFY(!browser.window->action(QStringLiteral("menuUndoDelete"))->isEnabled());
-        MessageBox::takeRecorded();
-    }
-
-    // A save that fails puts the list back as the file is and says why: the delete, and Undo Delete.
+    // A delete the disk refuses puts the row back and says why.
     void failedSavesChangeNothing()
     {
         Browser browser;
@@ -312,20 +292,6 @@ private slots:
         QCOMPARE(browser.window->model()->index(0, 0).data().toString(), QStringLiteral("alpha"));
         QCOMPARE(fileBytes(ring), file);
         QVERIFY(!browser.window->action(QStringLiteral("menuUndoDelete"))->isEnabled());
-
-        MessageBox::setNextAnswer(true);
-        browser.window->deleteKey();
-        MessageBox::takeRecorded();
-        {
-            FileSizeLimit limit(100);
-            browser.window->undoDelete();
-        }
-        shown = Fixture::texts(MessageBox::takeRecorded());
-        QCOMPARE(shown.size(), 1);
-        QCOMPARE(browser.window->model()->rowCount(), 2);
-        QVERIFY(browser.window->action(QStringLiteral("menuUndoDelete"))->isEnabled());
-        browser.window->undoDelete();
-        QCOMPARE(fileBytes(ring), file);
     }
 
     void copyUserNameIsClearedAsAPasswordIs()
