@@ -8,6 +8,8 @@ install(FILES dist/${TESSARY_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/ap
 install(FILES dist/${TESSARY_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES dist/completion/tessary-cli DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 install(FILES dist/debian/copyright DESTINATION ${TESSARY_DOC_DIR})
+# What F1 opens.
+install(FILES dist/help/tessary.html DESTINATION ${TESSARY_DOC_DIR})
 install(FILES dist/debian/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME tessary)
 
 # The package's version is the changelog's newest: they may not drift apart.

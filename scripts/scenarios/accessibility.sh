@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # What a screen reader meets, by keyboard alone: every window opened from the keyboard, each audited over AT-SPI
 # (every focusable control named by its label or command, never by its content) and walked with Tab (the focus
-# must move on; a control that keeps it is a keyboard trap). Needs lib.sh's tools and Debian's at-spi2-core,
+# must move on; a control that keeps it is a keyboard trap), and the strength meters and the password check's
+# report read as a screen reader reads them (meters.py). Needs lib.sh's tools and Debian's at-spi2-core,
 # python3-pyatspi and dbus-x11; A11Y names the audit tool (default: ../shared/tools/a11y/a11y.py).
 . "$(dirname "$0")/lib.sh"
 A11Y=${A11Y:-$(cd "$(dirname "$0")/../../.." && pwd)/shared/tools/a11y/a11y.py}
@@ -35,7 +36,7 @@ examine() {
 }
 
 start_program
-focus_window "New User"; keys ctrl+a; type_text "Ann"; keys Tab ctrl+a; type_text "pw"
+focus_window "New User"; keys ctrl+a; type_text "Ann"; keys Tab; type_text "pw"; keys Tab; type_text "pw"
 examine "New User"; keys alt+f
 focus_window "Tessary"; examine "Tessary"
 keys ctrl+n
@@ -44,7 +45,21 @@ focus_window "Tessary - Password Wizard"; examine "Tessary - Password Wizard"
 keys alt+n; type_text "Mail"; examine "Tessary - Password Wizard"
 keys alt+n; focus_window "Tessary - Password Wizard"; xdotool key alt+p; type_text "some password"
 examine "Tessary - Password Wizard"
+# "some password": Length 15, Varity 17, Difficulty 106 (at most 100 drawn), Score 46, as tessary-cli estimate says.
+keys alt+e
+meters=$(/usr/bin/python3 "$(dirname "$0")/meters.py" "^Tessary - Password Wizard\$" | sort | tr '\n' '|')
+check "the meters' values, as a screen reader hears them" "$meters" "Difficulty: 100.0|Length: 15.0|Score: 46.0|Varity: 17.0|"
+keys alt+e
 keys alt+n; examine "Tessary - Password Wizard"
+focus_window "Tessary - Password Wizard"; keys alt+b; type_text "some password"; keys alt+n
+for _ in $(seq 8); do
+    [ "$(/usr/bin/python3 "$(dirname "$0")/focused.py" "^Tessary - Password Wizard\$")" = "push button: Run the advanced password check" ] && break
+    keys shift+Tab
+done
+keys space
+sleep 4
+report=$(/usr/bin/python3 "$(dirname "$0")/meters.py" "^Tessary - Password Wizard\$" | grep -c "Password check report: .*Working... (13 characters)")
+check "the password check's report, as a screen reader hears it" "$report" "1"
 keys alt+n; examine "Tessary - Password Wizard"
 keys alt+n; examine "Tessary - Password Wizard"
 keys alt+f

@@ -148,8 +148,9 @@ Report CrackTimeCheck::run(QByteArrayView password, std::optional<float> fixedLo
     if (!letEventsRun(report))
         return report;
 
-    // The dictionary holds no words: the step only says what it is looking at.
-    report.append(line(QStringLiteral("Working... (") + fromCodePage(password) + QLatin1Char(')')));
+    // The dictionary holds no words: the step only says what it is looking at, by its length, since the report is
+    // on the screen (and read out by a screen reader) for anyone to see.
+    report.append(line(QStringLiteral("Working... (%1 characters)").arg(password.size())));
     lengthAdvice(report, password.size());
     const CharacterClasses classes = classifyCharacters(password);
     classAdvice(report, classes);

@@ -23,6 +23,11 @@ MeterScores meterScores(QByteArrayView password)
     return scores;
 }
 
+bool weakMasterPassword(QByteArrayView password)
+{
+    return password.size() < 8 || meterScores(password).total < 40;
+}
+
 QString lengthCaption()
 {
     return QStringLiteral("Length:");

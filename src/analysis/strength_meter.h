@@ -19,6 +19,10 @@ struct MeterScores
 // The meter's recompute for a password (code-page bytes).
 MeterScores meterScores(QByteArrayView password);
 
+// A master password New User warns of (it does not refuse it): under 8 characters, or a meter total under 40,
+// which a password of letters of one case alone gets up to 11 characters.
+bool weakMasterPassword(QByteArrayView password);
+
 // The captions of the meter's four bars: "Length:", "Varity:", "Difficulty:" and "Score:".
 QString lengthCaption();
 QString varietyCaption();

@@ -56,6 +56,12 @@ public:
     Step next(bool keyNameAcceptable);
     // `keyNameFilled`: the name is not empty.
     Step back(bool keyNameFilled);
+    // The finishing step could not store the key: back on the closing page, for Finish to try again.
+    void finishFailed()
+    {
+        if (m_page == Finished)
+            m_page = ClosingPage;
+    }
     // Whether Cancel or the close box may end the wizard now.
     bool mayClose() const { return !m_checking; }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/removed_key.h"
 #include "storage/file_lock.h"
 #include "storage/key_cipher.h"
 #include "storage/key_ring_file.h"
@@ -9,6 +10,8 @@
 #include <memory>
 
 namespace tessary {
+
+class KeyTableWatcher;
 
 // The login state and the logged-in user's key ring, shared by the desktop program and the command-line tool.
 // Bare file names (the user list, key rings, the export file) resolve against the data directory.
@@ -105,6 +108,24 @@ public:
     // Writes the key ring, under the user's digest, to "tessary.keyRing".
     bool exportKeyRing(QString* error = nullptr);
 
+    // Changes of one key that reach the file at once (session_changes.cpp). Each saves the key ring; when the save
+    // fails the table is put back as the file is, and `error` says why (unsavedChangeMessage). A refusal (a name
+    // taken, a full table) changes nothing and says why too.
+    bool renameKey(int slotNumber, QByteArrayView newName, QString* error = nullptr);
+    bool changeKey(int slotNumber, const KeyChange& change, QString* error = nullptr);
+    // Deletes a key and holds it, whole, for undoRemove until the session ends or forgetRemovedKey; only the last
+    // one deleted is held.
+    bool removeKey(int slotNumber, QString* error = nullptr);
+    // Puts the held key back in its slot (or after the last key), byte for byte as it was; the slot it took, or
+    // 0 when nothing was held, its name is taken again, the table is full or the save failed (the key stays held).
+    int undoRemove(QString* error = nullptr);
+    bool canUndoRemove() const { return m_removed.isHeld(); }
+    QByteArray removedKeyName() const { return m_removed.record().name; }
+    // Wipes the held key: another user logs in, or the session is locked.
+    void forgetRemovedKey() { m_removed.forget(); }
+    // Who hears of the rows these changes add or take away; null for none.
+    void setKeyTableWatcher(KeyTableWatcher* watcher) { m_watcher = watcher; }
+
 private:
     bool saveUnder(const MasterSecret& secret, QString* error);
     // Why the user's key ring may not be written, when it is a link to a file that is another user's (or the
@@ -123,6 +144,8 @@ private:
     MasterSecret m_secret;
     KeyRing m_ring;
     std::unique_ptr<FileLock> m_lock;
+    RemovedKey m_removed;
+    KeyTableWatcher* m_watcher = nullptr;
 };
 
 QString incorrectPasswordMessage();
@@ -132,6 +155,8 @@ QString passwordMismatchMessage();
 // Why a name cannot be a new user's, or empty when it can.
 QString userNameRefusal(const QString& userName);
 QString masterPasswordRefusal(const QString& password);
+// A save's failure, and that the change it was to keep is undone.
+QString unsavedChangeMessage(const QString& reason);
 
 // The outcomes a Session returns.
 Session::Outcome refusedOutcome(const QString& message, bool mustEnd = false);

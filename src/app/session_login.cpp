@@ -108,6 +108,7 @@ Session::Outcome Session::takeOver(const QString& userName, const QByteArray& pa
 
     wipe(m_secret.password);
     wipe(m_secret.key);
+    m_removed.forget(); // the last user's deleted key has no place in this one's ring
     m_secret = MasterSecret{ownCopy(password), ownCopy(digest)};
     m_userName = userName;
     m_ring.fileName = path;

@@ -5,11 +5,34 @@
 #include "storage/codepage.h"
 #include "storage/user_list.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <utility>
 
+#include <unistd.h>
+
 namespace tessary {
+
+namespace {
+
+// The longest name beside a key ring its writers make: its lock, "<file>.lock" (storage/file_lock).
+constexpr qsizetype lockSuffixLength = 5;
+
+// Why the data folder's file system cannot hold this key ring's name and its lock's, or empty when it can.
+QString fileNameLengthRefusal(const QString& directory, const QString& fileName)
+{
+    const long limit = ::pathconf(QFile::encodeName(directory).constData(), _PC_NAME_MAX);
+    const qsizetype nameMax = limit > 0 ? qsizetype(limit) : 255;
+    if (QFile::encodeName(fileName).size() + lockSuffixLength <= nameMax)
+        return {};
+    const qsizetype suffix = fileName.size() - fileName.lastIndexOf(QLatin1Char('.'));
+    return QStringLiteral("The user name is too long to name a key ring file after: this file system takes at most "
+                          "%1 of its letters, digits, \"-\", \"_\" and \"~\".")
+        .arg(nameMax - lockSuffixLength - suffix);
+}
+
+} // namespace
 
 Session::Outcome Session::createUser(const QString& userName, const QString& password)
 {
@@ -17,6 +40,8 @@ Session::Outcome Session::createUser(const QString& userName, const QString& pas
     if (fileName.isEmpty())
         return refusedOutcome(noFileNameMessage(userName));
     if (const QString refusal = userNameRefusal(userName); !refusal.isEmpty())
+        return refusedOutcome(refusal);
+    if (const QString refusal = fileNameLengthRefusal(m_directory, fileName); !refusal.isEmpty())
         return refusedOutcome(refusal);
     const QString file = path(fileName);
     if (QFileInfo::exists(file) || QFileInfo(file).isSymLink())

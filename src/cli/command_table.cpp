@@ -32,7 +32,11 @@ const QList<CommandEntry>& commandTable()
           {QStringLiteral("--json")}},
          auditCommand},
         {{QStringLiteral("estimate"), 0, 0, {QStringLiteral("--loops")}, {}}, estimateCommand, false},
-        {{QStringLiteral("generate"), 0, 1, {}, {}}, generateCommand, false},
+        {{QStringLiteral("generate"), 0, 1,
+          {QStringLiteral("--length"), QStringLiteral("--classes"), QStringLiteral("--words"),
+           QStringLiteral("--separator")},
+          {QStringLiteral("--no-look-alikes"), QStringLiteral("--bits")}},
+         generateCommand, false},
         {{QStringLiteral("update-check"), 0, 1, {}, {}}, updateCheckByModule},
     };
     return table;

@@ -16,9 +16,8 @@ char randomCharacterAt(double r);
 // within one clock tick differ as much as any others.
 char randomCharacter();
 
-// A password of `length` random letters and digits: what tessary-cli generate prints and Generate fills in.
-inline constexpr qsizetype generatedPasswordLength = 16;
-QByteArray randomPassword(qsizetype length = generatedPasswordLength);
+// A text of `length` random letters and digits: what the password boxes are overwritten with.
+QByteArray randomPassword(qsizetype length);
 
 // A fresh 16-byte key salt: 16 random bytes, then 5 to 14 rounds of MD2 over them.
 QByteArray makeSalt();

@@ -147,6 +147,17 @@ KeyTable& KeyTable::operator=(const KeyTable& other)
     return *this;
 }
 
+bool KeyTable::insertRecord(int slotNumber, KeyRecord record)
+{
+    if (isFull() || slotNumber < 1 || slotNumber > m_keyCount + 1)
+        return false;
+    for (int s = m_keyCount + 1; s > slotNumber; --s)
+        slot(s) = std::move(slot(s - 1));
+    slot(slotNumber) = ownCopy(record); // see addKey
+    ++m_keyCount;
+    return true;
+}
+
 void KeyTable::clear()
 {
     // Every slot: one after the count may still hold what a damaged file put there.

@@ -71,6 +71,8 @@ public:
 
     // For the key ring reader: puts a record read from a file into the next slot.
     bool appendRecord(KeyRecord record);
+    // Puts a record back where it was taken from (1 to keyCount + 1), as it is; later keys move up one slot.
+    bool insertRecord(int slotNumber, KeyRecord record);
 
     // Wipes every slot (see release) and empties the table.
     void clear();

@@ -94,7 +94,7 @@ void TestAnalysisCrackTime::advice()
     QFETCH(QStringList, advice);
     CrackTimeCheck check;
     const QStringList lines = plainText(check.run(password, 1000.0F));
-    const qsizetype working = lines.indexOf(QStringLiteral("Working... (") + QString::fromLatin1(password) + u')');
+    const qsizetype working = lines.indexOf(QStringLiteral("Working... (%1 characters)").arg(password.size()));
     QVERIFY(working > 0);
     const QStringList expected = advice + QStringList{QStringLiteral("Estimated Loops: 1000")};
     QCOMPARE(lines.mid(working + 1, advice.size() + 1), expected);
@@ -164,7 +164,7 @@ void TestAnalysisCrackTime::wholeReportWithFixedLoops()
         QStringLiteral("Tessory v0.1a Advanced Password Check"),
         QStringLiteral("THIS MIGHT CRASH IF YOU DO NOT HAVE"),
         QStringLiteral("WORDS.TXT ON YOUR DESKTOP!"),
-        QStringLiteral("Working... (abcdefg)"),
+        QStringLiteral("Working... (7 characters)"),
         QStringLiteral("It is recomended that the password should have at least 10"),
         QStringLiteral("characters in it."),
         QStringLiteral("Perhaps use a mixed case password?"),
@@ -254,7 +254,7 @@ void TestAnalysisCrackTime::warningOnlyOnFirstRun()
     QVERIFY(plainText(check.run("abc", 10.0F)).contains(QStringLiteral("THIS MIGHT CRASH IF YOU DO NOT HAVE")));
     const QStringList second = plainText(check.run("abc", 10.0F));
     const QStringList expected{QString(), QStringLiteral("Tessory v0.1a Advanced Password Check"),
-                               QStringLiteral("Working... (abc)")};
+                               QStringLiteral("Working... (3 characters)")};
     QCOMPARE(second.mid(0, 3), expected);
     CrackTimeCheck newWindow;
     QVERIFY(plainText(newWindow.run("abc", 10.0F)).contains(QStringLiteral("WORDS.TXT ON YOUR DESKTOP!")));

@@ -1,13 +1,14 @@
 // The login and new-user paths shared by the desktop program and the command-line tool.
 #include "app/session.h"
+#include "small_disk.h"
 #include "test_files.h"
 
 #include "crypto/password_hash.h"
 #include "storage/user_list.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -66,10 +67,14 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("message");
         using S = Session::Outcome::Status;
-        QTest::newRow("wrong password") << "alice" << "wrong" << int(S::IncorrectPassword) << "Incorrect Password!";
-        QTest::newRow("other case") << "alice" << "Right" << int(S::IncorrectPassword) << "Incorrect Password!";
-        QTest::newRow("empty password") << "alice" << "" << int(S::IncorrectPassword) << "Incorrect Password!";
-        QTest::newRow("no file name") << "!!!" << "right" << int(S::Refused)
+        QTest::newRow("wrong password") << "alice"
+                                        << "wrong" << int(S::IncorrectPassword) << "Incorrect Password!";
+        QTest::newRow("other case") << "alice"
+                                    << "Right" << int(S::IncorrectPassword) << "Incorrect Password!";
+        QTest::newRow("empty password") << "alice"
+                                        << "" << int(S::IncorrectPassword) << "Incorrect Password!";
+        QTest::newRow("no file name") << "!!!"
+                                      << "right" << int(S::Refused)
                                       << "The user name \"!!!\" holds no letter, digit, \"-\", \"_\" or \"~\" to name "
                                          "a key ring file after.";
     }
@@ -198,21 +203,33 @@ private slots:
         QTest::addColumn<QString>("user");
         QTest::addColumn<QString>("password");
         QTest::addColumn<QString>("message");
-        QTest::newRow("existing file") << "Bob" << "x" << "User already exists! (Bob.keyRing)";
-        QTest::newRow("same file name") << "B.o.b" << "x" << "User already exists! (Bob.keyRing)";
-        QTest::newRow("empty password") << "Newcomer" << "" << "The master password must not be empty.";
+        QTest::newRow("existing file") << "Bob"
+                                       << "x"
+                                       << "User already exists! (Bob.keyRing)";
+        QTest::newRow("same file name") << "B.o.b"
+                                        << "x"
+                                        << "User already exists! (Bob.keyRing)";
+        QTest::newRow("empty password") << "Newcomer"
+                                        << ""
+                                        << "The master password must not be empty.";
         QTest::newRow("long password") << "Newcomer" << QString(217, QLatin1Char('p'))
                                        << "The master password may be at most 216 characters long.";
-        QTest::newRow("no file name") << "..." << "x"
-                                      << "The user name \"...\" holds no letter, digit, \"-\", \"_\" or \"~\" to name a "
-                                         "key ring file after.";
+        QTest::newRow("no file name")
+            << "..."
+            << "x"
+            << "The user name \"...\" holds no letter, digit, \"-\", \"_\" or \"~\" to name a "
+               "key ring file after.";
         // The user list quotes names unescaped, one a line: these would list other names than the one typed.
         const QString listBreaker = QStringLiteral("A user name may not hold a double quote, a line break or another "
                                                    "control character.");
-        QTest::newRow("quote") << "x\"y" << "x" << listBreaker;
-        QTest::newRow("line break into another name") << "x\"\r\n\"evil" << "x" << listBreaker;
-        QTest::newRow("line feed") << "x\ny" << "x" << listBreaker;
-        QTest::newRow("escape") << "x\x1b[2Jy" << "x" << listBreaker;
+        QTest::newRow("quote") << "x\"y"
+                               << "x" << listBreaker;
+        QTest::newRow("line break into another name") << "x\"\r\n\"evil"
+                                                      << "x" << listBreaker;
+        QTest::newRow("line feed") << "x\ny"
+                                   << "x" << listBreaker;
+        QTest::newRow("escape") << "x\x1b[2Jy"
+                                << "x" << listBreaker;
         QTest::newRow("outside the code page") << QStringLiteral("\u03a9mega") << "x"
                                                << "The user name holds characters the user list cannot store.";
         // Its key ring would be the export file, which any user's Export overwrites.
@@ -318,6 +335,98 @@ private slots:
         const QByteArray exported = fileBytes(m_dir->filePath(QStringLiteral("tessary.keyRing")));
         QCOMPARE(exported.size(), 82);
         QCOMPARE(exported, fileBytes(m_dir->filePath(QStringLiteral("gus.keyRing"))));
+    }
+
+    // Every change of one key, each saved at once, and what a failed save leaves.
+    void keyChanges_data()
+    {
+        QTest::addColumn<QString>("change");
+        for (const char* change : {"rename", "edit", "remove", "undo"})
+            QTest::newRow(change) << QString::fromLatin1(change);
+    }
+
+    void keyChanges()
+    {
+        QFETCH(QString, change);
+        Session session(m_dir->path());
+        QVERIFY(session.createUser(QStringLiteral("ivy"), QStringLiteral("pw")).succeeded());
+        for (const char* name : {"one", "two", "three"})
+            addKey(session, name, "secret");
+        QVERIFY(session.save());
+        if (change == QLatin1String("undo"))
+            QVERIFY(session.removeKey(2));
+        const QString ring = m_dir->filePath(QStringLiteral("ivy.keyRing"));
+        const QByteArray before = fileBytes(ring);
+        const KeyTable tableBefore = session.keyTable();
+
+        auto apply = [&](QString* error) {
+            if (change == QLatin1String("rename"))
+                return session.renameKey(2, "deux", error);
+            if (change == QLatin1String("edit")) {
+                KeyChange edit;
+                edit.url = "https://two.example";
+                return session.changeKey(2, edit, error);
+            }
+            if (change == QLatin1String("remove"))
+                return session.removeKey(2, error);
+            return session.undoRemove(error) == 2;
+        };
+        {
+            // A save that fails half-way: the table is put back as the file still is.
+            FileSizeLimit limit(100);
+            QVERIFY(limit.active());
+            QString error;
+            QVERIFY(!apply(&error));
+            QVERIFY2(error.contains(QStringLiteral("could not be saved")), qPrintable(error));
+        }
+        QCOMPARE(fileBytes(ring), before);
+        QCOMPARE(session.keyTable().keyCount(), tableBefore.keyCount());
+        for (int slot = 1; slot <= tableBefore.keyCount(); ++slot)
+            QCOMPARE(session.keyTable().slot(slot), tableBefore.slot(slot));
+        QCOMPARE(session.canUndoRemove(), change == QLatin1String("undo"));
+
+        // The same change with room to write: in the file at once, as in memory.
+        QVERIFY(apply(nullptr));
+        QVERIFY(fileBytes(ring) != before);
+        Session reader(m_dir->path());
+        QVERIFY(reader.login(QStringLiteral("ivy"), QStringLiteral("pw"), Session::LockMode::None).succeeded());
+        QCOMPARE(reader.keyTable().keyCount(), session.keyTable().keyCount());
+        for (int slot = 1; slot <= session.keyTable().keyCount(); ++slot)
+            QCOMPARE(reader.keyTable().slot(slot), session.keyTable().slot(slot));
+    }
+
+    void undoRemoveBringsTheKeyBackByteForByte()
+    {
+        Session session(m_dir->path());
+        QVERIFY(session.createUser(QStringLiteral("jo"), QStringLiteral("pw")).succeeded());
+        for (const char* name : {"one", "two", "three"})
+            addKey(session, name, "secret");
+        QVERIFY(session.save());
+        const QString ring = m_dir->filePath(QStringLiteral("jo.keyRing"));
+        const QByteArray file = fileBytes(ring);
+        const KeyRecord two = session.keyTable().slot(2);
+
+        QVERIFY(session.removeKey(2));
+        QVERIFY(fileBytes(ring) != file);
+        QCOMPARE(session.removedKeyName(), QByteArray("two"));
+        QCOMPARE(session.undoRemove(), 2);
+        // Salt and stamp as they were, so the file is the same bytes as before the delete.
+        QCOMPARE(session.keyTable().slot(2), two);
+        QCOMPARE(fileBytes(ring), file);
+        QString error;
+        // A key of that name made since: refused, and the deleted one stays held.
+        QVERIFY(session.removeKey(2));
+        KeyRecord again;
+        again.name = "two";
+        QCOMPARE(session.keyTable().addKey(again), KeyTable::AddResult::Added);
+        QCOMPARE(session.undoRemove(&error), 0);
+        QCOMPARE(error, namesMustBeUniqueMessage());
+        QVERIFY(session.canUndoRemove());
+
+        // Another user's login lets go of it.
+        QVERIFY(session.createUser(QStringLiteral("kim"), QStringLiteral("pw")).succeeded());
+        QVERIFY(!session.canUndoRemove());
+        QVERIFY(session.removedKeyName().isEmpty());
     }
 
 private:

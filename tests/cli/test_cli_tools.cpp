@@ -110,9 +110,25 @@ void TestCliTools::usageErrors_data()
         << QStringList{QStringLiteral("edit"), QStringLiteral("Ann"), QStringLiteral("K")}
         << QStringLiteral("edit needs at least one of --username, --url, --notes and --password.");
     QTest::newRow("generate, not a number") << QStringList{QStringLiteral("generate"), QStringLiteral("ten")}
-                                            << QStringLiteral("LENGTH must be a whole number from 1 to 65535.");
-    QTest::newRow("generate 0") << QStringList{QStringLiteral("generate"), QStringLiteral("0")}
-                                << QStringLiteral("LENGTH must be a whole number from 1 to 65535.");
+                                            << QStringLiteral("The length must be a whole number.");
+    for (const char* length : {"7", "129"})
+        QTest::addRow("generate %s", length) << QStringList{QStringLiteral("generate"), QLatin1String(length)}
+                                             << QStringLiteral("The length must be from 8 to 128 characters.");
+    QTest::newRow("generate, length twice")
+        << QStringList{QStringLiteral("generate"), QStringLiteral("9"), QStringLiteral("--length"), QStringLiteral("9")}
+        << QStringLiteral("Give the length once: LENGTH or --length N.");
+    for (const char* classes : {"X", "UU"})
+        QTest::addRow("generate --classes '%s'", classes)
+            << QStringList{QStringLiteral("generate"), QStringLiteral("--classes"), QLatin1String(classes)}
+            << QStringLiteral("--classes takes the letters U, L, D and S, each once at most.");
+    QTest::newRow("generate --words 12")
+        << QStringList{QStringLiteral("generate"), QStringLiteral("--words"), QStringLiteral("12")}
+        << QStringLiteral("The number of words must be from 1 to 11 with this separator.");
+    QTest::newRow("generate --words with a length")
+        << QStringList{QStringLiteral("generate"), QStringLiteral("--words"), QStringLiteral("3"),
+                       QStringLiteral("--length"), QStringLiteral("9")}
+        << QStringLiteral("--words makes a passphrase: it takes no length or classes.");
+
     for (const char* years : {"-1", "1.5", "ten"}) {
         QTest::addRow("audit --older-than %s", years)
             << QStringList{QStringLiteral("audit"), QStringLiteral("Ann"), QStringLiteral("--older-than"),
@@ -229,7 +245,8 @@ void TestCliTools::estimateWithinWeeks()
     // 26^6 / 100 = 3,089,158 seconds, where a 16-bit adjustment would have overflowed into "Over 1000 years".
     const CliRun run = runCli({QStringLiteral("estimate"), QStringLiteral("--loops=1")}, "abcdef\r\n");
     QCOMPARE(run.exitCode, 0);
-    QVERIFY(run.out.contains("Working... (abcdef)\n"));
+    QVERIFY(run.out.contains("Working... (6 characters)\n"));
+    QVERIFY(!run.out.contains("abcdef"));
     QVERIFY2(run.out.endsWith(lines({QStringLiteral("35 day(s)18 hour(s) to crack."), QString(),
                                      QStringLiteral("Please remember: This is in pre-alpha"), QString(),
                                      QStringLiteral("Hey, Varnick - You like?")})),
@@ -239,26 +256,42 @@ void TestCliTools::estimateWithinWeeks()
 void TestCliTools::generate_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<int>("length");
+    QTest::addColumn<QString>("pattern"); // what every output line must match whole
+    QTest::addColumn<QString>("bits");    // standard error, where --bits asks for it
 
-    QTest::newRow("default") << QStringList{QStringLiteral("generate")} << 16;
-    QTest::newRow("1") << QStringList{QStringLiteral("generate"), QStringLiteral("1")} << 1;
-    QTest::newRow("40") << QStringList{QStringLiteral("generate"), QStringLiteral("40")} << 40;
+    const QString all = QStringLiteral("(?=.*[A-Z])(?=.*[a-z])(?=.*[0-9])(?=.*[^A-Za-z0-9])[!-~]");
+    QTest::newRow("default") << QStringList{QStringLiteral("generate")} << all + QStringLiteral("{20}") << QString();
+    QTest::newRow("128 digits, bits")
+        << QStringList{QStringLiteral("generate"), QStringLiteral("--length=128"), QStringLiteral("--classes"),
+                       QStringLiteral("D"), QStringLiteral("--bits")}
+        << QStringLiteral("[0-9]{128}") << QStringLiteral("425.2 bits\n");
+    QTest::newRow("letters, no look-alikes")
+        << QStringList{QStringLiteral("generate"), QStringLiteral("--classes"), QStringLiteral("LU"),
+                       QStringLiteral("--no-look-alikes")}
+        << QStringLiteral("(?=.*[A-Z])(?=.*[a-z])[A-HJ-NP-Za-km-np-z]{20}") << QString();
+    QTest::newRow("six words")
+        << QStringList{QStringLiteral("generate"), QStringLiteral("--words"), QStringLiteral("6"),
+                       QStringLiteral("--separator"), QStringLiteral(" "), QStringLiteral("--bits")}
+        << QStringLiteral("[a-z-]+( [a-z-]+){5}") << QStringLiteral("77.5 bits\n");
+    QTest::newRow("one word, no separator")
+        << QStringList{QStringLiteral("generate"), QStringLiteral("--words"), QStringLiteral("1"),
+                       QStringLiteral("--separator="), QStringLiteral("--bits")}
+        << QStringLiteral("[a-z-]{3,10}") << QStringLiteral("12.9 bits\n");
 }
 
 void TestCliTools::generate()
 {
     QFETCH(QStringList, arguments);
-    QFETCH(int, length);
-    const QRegularExpression pattern(QStringLiteral("^[a-zA-Z0-9]{%1}\n$").arg(length));
+    QFETCH(QString, pattern);
+    QFETCH(QString, bits);
+    const QRegularExpression whole(QStringLiteral("^") + pattern + QStringLiteral("\n$"));
     const CliRun first = runCli(arguments);
     const CliRun second = runCli(arguments);
     QCOMPARE(first.exitCode, 0);
-    QVERIFY(first.err.isEmpty());
-    QVERIFY2(pattern.match(QString::fromLatin1(first.out)).hasMatch(), first.out.constData());
-    QVERIFY(pattern.match(QString::fromLatin1(second.out)).hasMatch());
-    if (length >= 16)
-        QVERIFY(first.out != second.out);
+    QCOMPARE(QString::fromUtf8(first.err), bits);
+    QVERIFY2(whole.match(QString::fromLatin1(first.out)).hasMatch(), first.out.constData());
+    QVERIFY2(whole.match(QString::fromLatin1(second.out)).hasMatch(), second.out.constData());
+    QVERIFY(first.out != second.out);
 }
 
 void TestCliTools::updateCheck_data()

@@ -107,6 +107,7 @@ FrmAbout::FrmAbout(QWidget* owner, const QString& libraryVersion)
 
     auto* command2 = new QPushButton(QStringLiteral("Command2"), this);
     placeInTwips(command2, "Command2", 720, 2880, 1455, 255);
+    command2->setAccessibleName(QStringLiteral("Draw Hello, World!"));
     placeInTwips(m_command1, "Command1", 2880, 2760, 1260, 345);
     placeInTwips(m_cmdOK, "cmdOK", 4245, 2760, 1260, 345);
     m_cmdOK->setDefault(true);

@@ -16,6 +16,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
+#include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -33,6 +34,9 @@ constexpr int designClientWidth = 7260;
 constexpr int designClientHeight = 3660;
 // Column widths: 3281, 3281, 2540 and 2540 hundredths of a millimetre.
 constexpr int columnTwips[] = {1860, 1860, 1440, 1440};
+
+const QString geometrySetting = QStringLiteral("Settings/KeyBrowserGeometry");
+const QString viewSetting = QStringLiteral("Settings/KeyBrowserView");
 
 } // namespace
 
@@ -70,6 +74,24 @@ KeyBrowser::KeyBrowser(Session& session, KeyTableModel& model)
     setMinimumSize(std::max(menuBar()->sizeHint().width(), m_toolbar->sizeHint().width()),
                    menuBar()->sizeHint().height() + m_toolbar->sizeHint().height() + statusBar()->sizeHint().height() +
                        4 * fontMetrics().height());
+    restoreLayout();
+}
+
+void KeyBrowser::restoreLayout()
+{
+    const QSettings settings(QStringLiteral("Tessary"), QStringLiteral("Tessary"));
+    restoreGeometry(settings.value(geometrySetting).toByteArray());
+    bool known = false;
+    const int mode = settings.value(viewSetting).toInt(&known);
+    if (known && mode >= KeyView::LargeIcon && mode <= KeyView::Report)
+        switchView(KeyView::ViewMode(mode));
+}
+
+void KeyBrowser::storeLayout() const
+{
+    QSettings settings(QStringLiteral("Tessary"), QStringLiteral("Tessary"));
+    settings.setValue(geometrySetting, saveGeometry());
+    settings.setValue(viewSetting, int(m_keyView->viewMode()));
 }
 
 // The design's widths were made for its own small font: each column is widened to what this font needs for its
@@ -136,6 +158,11 @@ void KeyBrowser::buildMenus()
     addSeparator(file, "menuFileSeperator");
     connect(addItem(file, "menuExit", QStringLiteral("E&xit")), &QAction::triggered, this, &KeyBrowser::exitChosen);
 
+    QMenu* edit = addMenu(nullptr, "menuEdit", QStringLiteral("&Edit"));
+    addItem(edit, "menuUndoDelete", QStringLiteral("&Undo Delete"), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    // A lock or another login may have let go of the deleted key since the last delete.
+    connect(edit, &QMenu::aboutToShow, this, &KeyBrowser::showUndoState);
+
     QMenu* view = addMenu(nullptr, "ViewMenu", QStringLiteral("&View"));
     for (auto [name, caption] : {std::pair{"ViewToolbar", "&Toolbar"}, std::pair{"ViewStatusbar", "&Status Bar"}}) {
         QAction* item = addItem(view, name, QLatin1String(caption));
@@ -163,7 +190,7 @@ void KeyBrowser::buildMenus()
             &KeyBrowser::SortbyName_Click);
     addItem(arrange, "SortbyDate", QStringLiteral("&Key Date"));
     addItem(arrange, "SortbyDescription", QStringLiteral("&Key Description"));
-    addItem(view, "lineUpIcons", QStringLiteral("&Line Up Icons"));
+    addItem(view, "lineUpIcons", QStringLiteral("Line &Up Icons")); // Alt+V L is List's
     addSeparator(view, "ViewSep3");
     connect(addItem(view, "menuFind", QStringLiteral("&Find..."), QKeySequence(Qt::CTRL | Qt::Key_F)),
             &QAction::triggered, this, &KeyBrowser::startFind);
@@ -176,6 +203,7 @@ void KeyBrowser::buildMenus()
 
     QMenu* key = addMenu(nullptr, "menuKey", QStringLiteral("&Key"));
     addItem(key, "copyPassword", QStringLiteral("&Copy Password"), QKeySequence(Qt::CTRL | Qt::Key_C));
+    addItem(key, "menuCopyUserName", QStringLiteral("Copy &User Name"), QKeySequence(Qt::CTRL | Qt::Key_B));
     addSeparator(key, "menuKeySeperatorC");
     addItem(key, "menuNewKey", QStringLiteral("&New Key"), QKeySequence(Qt::CTRL | Qt::Key_N));
     addItem(key, "menuDeleteKey", QStringLiteral("&Delete Key"), QKeySequence(Qt::Key_Delete));
@@ -184,8 +212,9 @@ void KeyBrowser::buildMenus()
     addItem(key, "menuKeyProperties", QStringLiteral("Key &Properties"), QKeySequence(Qt::Key_F4));
     addItem(key, "menuChangePassword", QStringLiteral("Change Pass&word..."));
     addSeparator(key, "menuKeySeperatorB");
-    // The toolbar's Goto Page, for the keyboard too.
-    addItem(key, "menuGotoPage", QStringLiteral("&Goto Page"), QKeySequence(Qt::CTRL | Qt::Key_G));
+    // The toolbar's Goto Page, for the keyboard too; Ctrl+G as before.
+    addItem(key, "menuGotoPage", QStringLiteral("&Open URL"))
+        ->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_U), QKeySequence(Qt::CTRL | Qt::Key_G)});
 
     QMenu* help = addMenu(nullptr, "menuHelp", QStringLiteral("&Help"));
     addItem(help, "menuWebUpdate", QStringLiteral("&Web Update"))->setEnabled(false);
@@ -252,10 +281,12 @@ void KeyBrowser::showKeyRing()
     m_model.reload();
     // The commands act on the selected row, so the first row starts selected and current.
     m_keyView->selectRow(0);
+    showUndoState();
 }
 
 void KeyBrowser::Form_Unload()
 {
+    storeLayout();
     m_clipboard->clearIfStillOurs();
     QString error;
     if (m_session.isLoggedIn() && !m_session.save(&error))
@@ -295,6 +326,7 @@ void KeyBrowser::Form_Resize()
 void KeyBrowser::switchView(KeyView::ViewMode mode)
 {
     m_keyView->setViewMode(mode);
+    QSettings(QStringLiteral("Tessary"), QStringLiteral("Tessary")).setValue(viewSetting, int(mode));
     const char* names[] = {"LargeIconView", "SmallIconView", "ListView", "ReportView"};
     for (int item = KeyView::LargeIcon; item <= KeyView::Report; ++item)
         action(QLatin1String(names[item]))->setChecked(item == mode);

@@ -47,7 +47,10 @@ public:
     void changePassword();
     void newKeyEntry();
     void Toolbar1_ButtonClick(int index);
-    void deleteKey(bool saveAtOnce);
+    // Asks first (No the default), then deletes and saves at once; Undo Delete brings the key back.
+    void deleteKey();
+    void undoDelete();
+    void copyUserName();
     void startRename();
     void exportKeyring();
     void importKeyring();
@@ -94,7 +97,10 @@ private:
     void connectCommands();
     // The selected row's slot in the key table, or -1 when no row is selected.
     int selectedSlot() const;
-    void saveNow();
+    void showUndoState();
+    // The size and view of the last session, from the settings store, and back into it.
+    void restoreLayout();
+    void storeLayout() const;
     void buildToolbar();
     void buildFindBar();
     void findTextChanged(const QString& text);
@@ -124,7 +130,13 @@ private:
 QString initialStatusText();
 QString soonToComeMessage();
 QString passwordCopiedText();
+QString userNameCopiedText();
+QString deleteKeyQuestion(const QString& keyName);
+QString keyRestoredText(const QString& keyName);
 QString documentationMessage();
+// The help the package ships, beside the program's own folder as installed (and in the build tree), or empty.
+QString helpFilePath();
+QString noHelpViewerMessage(const QString& path);
 QString importPasswordPrompt();
 // Status bar feedback of Export and Goto Page.
 QString exportedText(const QString& path);

@@ -10,6 +10,7 @@
 #include "ui/widgets/message_box.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -28,7 +29,9 @@ void KeyBrowser::connectCommands()
     };
     on("copyPassword", [this] { CopyPasswordToClipboard(); });
     on("popupCopyPassword", [this] { CopyPasswordToClipboard(); });
-    on("menuDeleteKey", [this] { deleteKey(false); });
+    on("menuDeleteKey", [this] { deleteKey(); });
+    on("menuUndoDelete", [this] { undoDelete(); });
+    on("menuCopyUserName", [this] { copyUserName(); });
     on("menuRenameKey", [this] { startRename(); });
     on("menuKeyProperties", [this] { KeyPropertiesDialog(); });
     on("popUpKeyProps", [this] { KeyPropertiesDialog(); });
@@ -76,17 +79,65 @@ void KeyBrowser::copyPassword(int slot)
     setStatusText(passwordCopiedText());
 }
 
-void KeyBrowser::deleteKey(bool saveAtOnce)
+void KeyBrowser::copyUserName()
+{
+    const int slot = selectedSlot();
+    if (slot < 1 || slot > m_session.keyTable().keyCount())
+        return;
+    // Cleared as a password is: a user name is half of what a login needs.
+    m_clipboard->copy(fromCodePage(m_session.keyTable().slot(slot).userName));
+    setStatusText(userNameCopiedText());
+}
+
+void KeyBrowser::deleteKey()
 {
     const int slot = selectedSlot();
     if (slot < 0)
         return;
     const int row = m_keyView->selectedRow();
-    m_model.removeKey(slot);
+    const QString name = fromCodePage(m_session.keyTable().slot(slot).name);
+    // The program may end while the box waits, and take this window with it.
+    const QPointer<KeyBrowser> alive(this);
+    const bool yes = MessageBox::askYesNo(this, deleteKeyQuestion(name), MessageBox::programTitle());
+    if (!alive || isHidden())
+        return;
+    // Where no window manager hands the focus back, the list takes it again itself.
+    activateWindow();
+    if (!yes)
+        return;
+    // The table may have changed under the box (a tray login): the name, not the slot, says which key.
+    const int current = fitsCodePage(name) ? m_session.keyTable().findKey(toCodePage(name)) : KeyTable::notFound;
+    if (current < 1 || current > m_session.keyTable().keyCount())
+        return;
+    QString error;
+    if (!m_session.removeKey(current, &error)) {
+        MessageBox::show(this, error, MessageBox::programTitle(), MessageBox::Kind::Failure);
+        return;
+    }
     // The row that moved up into its place, or the new last row, keeps the commands working.
     m_keyView->selectRow(std::min(row, m_filter->rowCount() - 1));
-    if (saveAtOnce)
-        saveNow();
+    showUndoState();
+}
+
+void KeyBrowser::undoDelete()
+{
+    const QString name = fromCodePage(m_session.removedKeyName());
+    QString error;
+    const int slot = m_session.undoRemove(&error);
+    showUndoState();
+    if (slot < 1) {
+        MessageBox::show(this, error, MessageBox::programTitle(), MessageBox::Kind::Refusal);
+        return;
+    }
+    const QModelIndex shown = m_filter->mapFromSource(m_model.index(KeyTableModel::rowOf(slot), 0));
+    if (shown.isValid())
+        m_keyView->selectRow(shown.row());
+    setStatusText(keyRestoredText(name));
+}
+
+void KeyBrowser::showUndoState()
+{
+    action(QStringLiteral("menuUndoDelete"))->setEnabled(m_session.canUndoRemove());
 }
 
 void KeyBrowser::startRename()
@@ -132,7 +183,7 @@ void KeyBrowser::Toolbar1_ButtonClick(int index)
         newKeyEntry();
         break;
     case 5:
-        deleteKey(true);
+        deleteKey();
         break;
     case 7:
         gotoPage();
@@ -174,8 +225,17 @@ void KeyBrowser::importKeyring()
             return;
         }
     }
+    const int before = m_session.keyTable().keyCount();
     const KeyRingImport::Count count =
         import.merge(m_session.keyTable(), [this](const KeyRecord& record) { return m_model.appendRecord(record); });
+    QString error;
+    if (count.added > 0 && !m_session.save(&error)) {
+        // What the file does not hold leaves the list too.
+        while (m_session.keyTable().keyCount() > before)
+            m_model.removeKey(m_session.keyTable().keyCount());
+        MessageBox::show(this, unsavedChangeMessage(error), MessageBox::programTitle(), MessageBox::Kind::Failure);
+        return;
+    }
     MessageBox::show(this, importSummaryMessage(count), MessageBox::programTitle(), MessageBox::Kind::Information);
 }
 
@@ -203,19 +263,35 @@ void KeyBrowser::gotoPage()
 
 void KeyBrowser::showDocumentation()
 {
-    MessageBox::show(this, documentationMessage());
-}
-
-void KeyBrowser::saveNow()
-{
-    QString error;
-    if (!m_session.save(&error))
-        MessageBox::show(this, error, MessageBox::programTitle(), MessageBox::Kind::Failure);
+    const QString help = helpFilePath();
+    if (help.isEmpty()) {
+        MessageBox::show(this, documentationMessage());
+        return;
+    }
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(help)))
+        setStatusText(openingText(QDir::toNativeSeparators(help)));
+    else
+        MessageBox::show(this, noHelpViewerMessage(QDir::toNativeSeparators(help)));
 }
 
 QString passwordCopiedText()
 {
     return QStringLiteral("Password Copied to Clipboard...");
+}
+
+QString userNameCopiedText()
+{
+    return QStringLiteral("User Name Copied to Clipboard...");
+}
+
+QString deleteKeyQuestion(const QString& keyName)
+{
+    return QStringLiteral("Delete the key \"%1\"?").arg(keyName);
+}
+
+QString keyRestoredText(const QString& keyName)
+{
+    return QStringLiteral("The key \"%1\" is back.").arg(keyName);
 }
 
 QString exportedText(const QString& path)
@@ -251,6 +327,18 @@ QString noBrowserText(const QString& scheme)
 QString documentationMessage()
 {
     return QStringLiteral("Documentation is availible via the PDF file include with the distribution");
+}
+
+QString helpFilePath()
+{
+    const QFileInfo help(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/doc/tessary/tessary.html"));
+    return help.isFile() ? help.canonicalFilePath() : QString();
+}
+
+QString noHelpViewerMessage(const QString& path)
+{
+    return QStringLiteral("No program here opens web pages. The help is in %1; \"man tessary\" shows it too.")
+        .arg(path);
 }
 
 QString importPasswordPrompt()

@@ -32,7 +32,7 @@ void bringUp(QWidget* window)
 } // namespace
 
 Program::Program(Options options)
-    : m_session(std::move(options.dataDirectory)), m_model(new KeyTableModel(m_session.keyTable(), this)),
+    : m_session(std::move(options.dataDirectory)), m_model(new KeyTableModel(m_session, this)),
       m_trayAvailable(options.trayAvailable), m_endProcess(std::move(options.endProcess))
 {
     if (!m_endProcess)
@@ -44,6 +44,7 @@ Program::~Program()
     delete m_keyBrowser;
     delete m_loginForm;
     delete m_newUser;
+    delete m_model; // before the session it watches
 }
 
 TessaryTray* Program::tray() const
@@ -97,7 +98,11 @@ void Program::showLoginOrNewUser()
         bringUp(waiting);
         return;
     }
-    // Only the user list decides, not whether someone is logged in.
+    // After a login the item is "Key Browser", and that is what it shows.
+    if (m_session.isLoggedIn() && m_keyBrowser) {
+        showKeyBrowser();
+        return;
+    }
     if (QFileInfo::exists(m_session.path(QString::fromLatin1(userListFileName))))
         showLoginForm();
     else
@@ -111,6 +116,12 @@ void Program::showNewUserWindow()
         connect(m_newUser, &NewUser::userCreated, this, &Program::completeLogin);
         connect(m_newUser, &NewUser::exitChosen, this, &Program::shutdownProgram);
         connect(m_newUser, &NewUser::closed, this, [this] { windowClosed(m_newUser); });
+        connect(m_newUser, &NewUser::cancelled, this, [this] {
+            unload(m_newUser);
+            // As Login's Cancel, when nothing else is open.
+            if (!anyWindowVisible())
+                shutdownProgram();
+        });
     }
     bringUp(m_newUser);
 }

@@ -48,7 +48,8 @@ public:
     void startProgram(const QStringList& arguments);
     void showNewUserWindow();
     void showLoginForm();
-    // The tray's first item: the login window when there is a user list, else New User.
+    // The tray's first item: the key browser once someone is logged in; before, the login window when there is a
+    // user list, else New User.
     void showLoginOrNewUser();
     void completeLogin();
     void showKeyBrowser();

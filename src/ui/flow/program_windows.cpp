@@ -21,7 +21,7 @@ ModifyKey* Program::showKeyProperties(const QString& keyName)
     if (!m_keyBrowser)
         return nullptr;
     if (!m_modifyKey) {
-        m_modifyKey = new ModifyKey(m_session.keyTable(), *m_model, m_keyBrowser);
+        m_modifyKey = new ModifyKey(m_session, m_keyBrowser);
         m_modifyKey->setAttribute(Qt::WA_DeleteOnClose);
         connect(m_modifyKey, &ModifyKey::copyPasswordRequested, m_keyBrowser, &KeyBrowser::copyPassword);
         connect(m_modifyKey, &ModifyKey::changePasswordRequested, this, &Program::showChangePassword);

@@ -3,6 +3,7 @@
 #include "app/tray_messages.h"
 #include "ui/widgets/icons.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMenu>
@@ -61,7 +62,16 @@ bool TessaryTray::isIconShown() const
 
 void TessaryTray::Form_MouseMove(int message)
 {
-    switch (decodeTrayMessage(message)) {
+    const TrayAction action = decodeTrayMessage(message);
+    // A window that waits for an answer comes forward at any click: a menu behind it could not be used.
+    if (QWidget* waiting = QApplication::activeModalWidget(); waiting && action != TrayAction::Nothing) {
+        m_popup->hide();
+        waiting->show();
+        waiting->raise();
+        waiting->activateWindow();
+        return;
+    }
+    switch (action) {
     case TrayAction::MenuWithDefault:
         m_menuPress = {message, m_clock.elapsed(), QCursor::pos()};
         popUp(m_login);

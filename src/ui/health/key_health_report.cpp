@@ -36,6 +36,8 @@ KeyHealthReport::KeyHealthReport(Session& session, QWidget* owner)
     m_table->setHeaderLabels({QStringLiteral("Key"), QStringLiteral("Reasons"), QStringLiteral("Score"),
                               QStringLiteral("Bits"), QStringLiteral("Breaches")});
     m_table->header()->setStretchLastSection(false);
+    // A long key name gives up its middle, never the columns after it.
+    m_table->setTextElideMode(Qt::ElideMiddle);
     m_table->header()->setSectionResizeMode(ReasonsColumn, QHeaderView::Stretch);
     // Enter and a double click alike.
     connect(m_table, &QAbstractItemView::activated, this, [this](const QModelIndex& row) { openRow(row.row()); });
@@ -91,7 +93,10 @@ void KeyHealthReport::refresh()
         if (key.reasons.isEmpty())
             continue;
         auto* row = new QTreeWidgetItem(m_table);
-        row->setText(KeyColumn, fromCodePage(keys.slot(key.slot).name));
+        const QString name = fromCodePage(keys.slot(key.slot).name);
+        row->setText(KeyColumn, name);
+        row->setToolTip(KeyColumn, name);
+        row->setData(KeyColumn, Qt::AccessibleTextRole, name);
         row->setText(ReasonsColumn, reasonList(key.reasons));
         row->setText(ScoreColumn, QString::number(key.score));
         row->setText(BitsColumn, QString::number(key.entropyBits, 'f', 1));
@@ -105,6 +110,10 @@ void KeyHealthReport::refresh()
         m_table->setCurrentItem(m_table->topLevelItem(0));
     for (int column : {KeyColumn, ScoreColumn, BitsColumn, BreachesColumn})
         m_table->resizeColumnToContents(column);
+    // At most about 24 characters: the rest of the name is in its tool tip.
+    const int keyWidth = m_table->fontMetrics().averageCharWidth() * 24;
+    if (m_table->columnWidth(KeyColumn) > keyWidth)
+        m_table->setColumnWidth(KeyColumn, keyWidth);
     m_summary->setText(attentionSummary(health));
 }
 

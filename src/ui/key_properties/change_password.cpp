@@ -2,10 +2,10 @@
 
 #include "analysis/strength_meter.h"
 #include "app/session.h"
-#include "crypto/random.h"
 #include "crypto/wipe.h"
 #include "storage/codepage.h"
 #include "storage/key_fields.h"
+#include "ui/widgets/generator_panel.h"
 #include "ui/widgets/key_table_model.h"
 #include "ui/widgets/message_box.h"
 #include "ui/widgets/meter_bar.h"
@@ -36,6 +36,7 @@ ChangePassword::ChangePassword(Session& session, KeyTableModel& model, int keySl
     : QDialog(owner), m_session(session), m_model(model), m_keySlot(keySlot),
       m_newPassword(passwordField("newPassword", this)), m_confirm(passwordField("confirmPassword", this)),
       m_score(new MeterBar(this)), m_show(new QCheckBox(QStringLiteral("S&how"), this)),
+      m_generator(new GeneratorPanel(this)), m_reason(new QLabel(this)),
       m_buttons(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this))
 {
     setObjectName(QStringLiteral("changePassword"));
@@ -48,25 +49,24 @@ ChangePassword::ChangePassword(Session& session, KeyTableModel& model, int keySl
     heading->setTextFormat(Qt::PlainText);
     heading->setWordWrap(true);
     m_score->setObjectName(QStringLiteral("totalScore"));
+    m_score->setAccessibleName(QStringLiteral("Score"));
     m_show->setObjectName(QStringLiteral("showPassword"));
-    auto* generateButton = new QPushButton(QStringLiteral("&Generate"), this);
-    generateButton->setObjectName(QStringLiteral("generatePassword"));
-    generateButton->setAutoDefault(false);
+    m_reason->setObjectName(QStringLiteral("okRefusal"));
+    m_reason->setTextFormat(Qt::PlainText);
+    m_reason->setWordWrap(true);
     m_buttons->setObjectName(QStringLiteral("buttons"));
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("&New password:"), m_newPassword);
     form->addRow(QStringLiteral("C&onfirm:"), m_confirm);
+    form->addRow(QString(), m_show);
     form->addRow(scoreCaption(), m_score);
-    auto* options = new QHBoxLayout;
-    options->addWidget(generateButton);
-    options->addWidget(m_show);
-    options->addStretch();
-    form->addRow(options);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(heading);
     layout->addLayout(form);
+    layout->addWidget(m_generator);
+    layout->addWidget(m_reason);
     layout->addWidget(m_buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -76,7 +76,10 @@ ChangePassword::ChangePassword(Session& session, KeyTableModel& model, int keySl
         for (QLineEdit* field : {m_newPassword, m_confirm})
             field->setEchoMode(shown ? QLineEdit::Normal : QLineEdit::Password);
     });
-    connect(generateButton, &QPushButton::clicked, this, &ChangePassword::generate);
+    connect(m_generator, &GeneratorPanel::generated, this, [this](const QString& password) {
+        m_newPassword->setText(password);
+        m_confirm->setText(password);
+    });
     connect(m_buttons, &QDialogButtonBox::accepted, this, &ChangePassword::accept);
     connect(m_buttons, &QDialogButtonBox::rejected, this, &ChangePassword::reject);
     passwordEdited();
@@ -95,21 +98,26 @@ void ChangePassword::passwordEdited()
     std::int16_t total = meterScores(bytes).total;
     m_score->DrawBar(total);
     wipe(bytes);
-    m_buttons->button(QDialogButtonBox::Ok)->setEnabled(acceptableKeyPassword(typed) && m_confirm->text() == typed);
+    const QString refusal = keyPasswordRefusal(typed, m_confirm->text());
+    m_buttons->button(QDialogButtonBox::Ok)->setEnabled(refusal.isEmpty());
+    m_reason->setText(refusal);
+    m_reason->setVisible(!refusal.isEmpty());
 }
 
 void ChangePassword::generate()
 {
-    QByteArray password = randomPassword();
-    m_newPassword->setText(QString::fromLatin1(password));
-    m_confirm->setText(QString::fromLatin1(password));
-    wipe(password);
+    m_generator->generate();
+}
+
+QString ChangePassword::okRefusal() const
+{
+    return m_reason->text();
 }
 
 void ChangePassword::accept()
 {
     const QString typed = m_newPassword->text();
-    if (!acceptableKeyPassword(typed) || m_confirm->text() != typed)
+    if (!keyPasswordRefusal(typed, m_confirm->text()).isEmpty())
         return;
     QByteArray password = toCodePage(typed);
     QString error;
@@ -132,9 +140,17 @@ void ChangePassword::wipeFields()
         field->clear();
 }
 
-bool acceptableKeyPassword(const QString& typed)
+QString keyPasswordRefusal(const QString& typed, const QString& confirmed)
 {
-    return !typed.isEmpty() && fitsCodePage(typed) && toCodePage(typed).size() <= passwordBufferSize;
+    if (typed.isEmpty())
+        return QStringLiteral("Type the new password, or generate one; then the same again under Confirm.");
+    if (!fitsCodePage(typed))
+        return unstorableTextMessage(QStringLiteral("password"));
+    if (toCodePage(typed).size() > passwordBufferSize)
+        return tooLongTextMessage(QStringLiteral("password"), passwordBufferSize);
+    if (confirmed != typed)
+        return QStringLiteral("The two passwords differ.");
+    return {};
 }
 
 QString passwordChangedText()

@@ -4,10 +4,12 @@
 
 class QCheckBox;
 class QDialogButtonBox;
+class QLabel;
 class QLineEdit;
 
 namespace tessary {
 
+class GeneratorPanel;
 class KeyTableModel;
 class MeterBar;
 class Session;
@@ -24,7 +26,11 @@ public:
     int keySlot() const { return m_keySlot; }
 
     void accept() override;
+    // The generator's "&Generate": its password in both fields.
     void generate();
+    GeneratorPanel* generator() const { return m_generator; }
+    // Why OK is grey, or empty while it is not.
+    QString okRefusal() const;
 
 signals:
     // Stored and saved.
@@ -42,11 +48,14 @@ private:
     QLineEdit* m_confirm;
     MeterBar* m_score;
     QCheckBox* m_show;
+    GeneratorPanel* m_generator;
+    QLabel* m_reason;
     QDialogButtonBox* m_buttons;
 };
 
-// True when `typed` can be a key's password: 1 to 128 characters, each of the key ring's code page.
-bool acceptableKeyPassword(const QString& typed);
+// Why the two typed passwords cannot be a key's password (1 to 128 characters of the key ring's code page, the
+// same in both fields), or empty when they can.
+QString keyPasswordRefusal(const QString& typed, const QString& confirmed);
 
 // "Password changed", the key browser's status after a change.
 QString passwordChangedText();

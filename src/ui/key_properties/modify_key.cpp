@@ -1,22 +1,21 @@
 #include "ui/key_properties/modify_key.h"
 
+#include "app/session.h"
 #include "storage/codepage.h"
 #include "storage/key_fields.h"
 #include "storage/key_table.h"
 #include "storage/notes_text.h"
-#include "ui/widgets/key_table_model.h"
 #include "ui/widgets/message_box.h"
 #include "ui/widgets/notes_limit.h"
 #include "ui/widgets/password_box.h"
 #include "ui/widgets/storable_field.h"
 
-#include <QCloseEvent>
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -32,22 +31,27 @@ QLabel* caption(const QString& text, QWidget* buddy, QWidget* parent)
     return label;
 }
 
-void setGrey(QWidget* widget, QPalette::ColorRole role)
+void setGrey(QWidget* widget)
 {
     QPalette colours = widget->palette();
-    colours.setColor(role, disabledBoxColour());
+    colours.setColor(QPalette::Base, disabledBoxColour());
     widget->setPalette(colours);
-    widget->setAutoFillBackground(true);
+}
+
+QPushButton* button(const QString& text, const QString& name, QWidget* parent)
+{
+    auto* pushButton = new QPushButton(text, parent);
+    pushButton->setObjectName(name);
+    pushButton->setAutoDefault(false);
+    return pushButton;
 }
 
 } // namespace
 
-ModifyKey::ModifyKey(KeyTable& table, KeyTableModel& model, QWidget* owner)
-    : QDialog(owner), m_table(table), m_model(model), m_keyName(new QLineEdit(this)),
-      m_keyDescription(new QPlainTextEdit(this)), m_keyUrl(new QLineEdit(this)), m_keyUsername(new QLineEdit(this)),
-      m_passwordArea(new QWidget(this)), m_keyPassword(new QLineEdit(m_passwordArea)),
-      m_picture1(new QLabel(m_passwordArea)),
-      m_label5(new QLabel(QStringLiteral("Press to see password"), m_passwordArea))
+ModifyKey::ModifyKey(Session& session, QWidget* owner)
+    : QDialog(owner), m_session(session), m_keyName(new QLineEdit(this)), m_keyUrl(new QLineEdit(this)),
+      m_keyUsername(new QLineEdit(this)), m_keyPassword(maskedField("keyPassword", this)),
+      m_show(new QCheckBox(QStringLiteral("S&how"), this)), m_keyDescription(new QPlainTextEdit(this))
 {
     setObjectName(QStringLiteral("modifyKey"));
     setWindowTitle(QStringLiteral("Key Properties"));
@@ -56,94 +60,79 @@ ModifyKey::ModifyKey(KeyTable& table, KeyTableModel& model, QWidget* owner)
 
     m_keyName->setObjectName(QStringLiteral("keyName"));
     m_keyName->setReadOnly(true);
-    setGrey(m_keyName, QPalette::Base);
+    setGrey(m_keyName);
+    m_keyUrl->setObjectName(QStringLiteral("keyURL"));
+    m_keyUsername->setObjectName(QStringLiteral("keyUsername"));
+    // The password is changed through Change Password, which saves it under a fresh salt; here it is only read.
+    m_keyPassword->setReadOnly(true);
+    setGrey(m_keyPassword);
+    m_show->setObjectName(QStringLiteral("showPassword"));
+    connect(m_show, &QCheckBox::toggled, this,
+            [this](bool shown) { m_keyPassword->setEchoMode(shown ? QLineEdit::Normal : QLineEdit::Password); });
     m_keyDescription->setObjectName(QStringLiteral("keyDescription"));
     m_keyDescription->setFont(QFont(QStringLiteral("Courier New")));
     m_keyDescription->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // Tab moves on, as in every other field; a tab character has no place in the notes.
     m_keyDescription->setTabChangesFocus(true);
     m_notesLimit = new NotesLimit(m_keyDescription, maximumNotesLength);
-    m_keyUrl->setObjectName(QStringLiteral("keyURL"));
-    m_keyUsername->setObjectName(QStringLiteral("keyUsername"));
 
-    // The password panel: the masked box underneath, the panel the password is printed on, and the label that
-    // covers both until a mouse button is held on it.
-    m_keyPassword->setObjectName(QStringLiteral("keyPassword"));
-    m_keyPassword->setAccessibleName(QStringLiteral("Password"));
-    m_keyPassword->setEchoMode(QLineEdit::Password);
-    m_keyPassword->setStyleSheet(
-        QStringLiteral("QLineEdit { lineedit-password-character: 124; background: rgb(208, 208, 208); }"));
-    m_picture1->setObjectName(QStringLiteral("Picture1"));
-    m_picture1->setFont(QFont(QStringLiteral("Verdana")));
-    m_picture1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_picture1->setTextFormat(Qt::PlainText);
-    setGrey(m_picture1, QPalette::Window);
-    m_label5->setObjectName(QStringLiteral("Label5"));
-    m_label5->setAlignment(Qt::AlignCenter);
-    m_label5->setFrameShape(QFrame::Panel);
-    m_label5->setFrameShadow(QFrame::Raised);
-    setGrey(m_label5, QPalette::Window);
-    m_label5->installEventFilter(this);
-    m_picture1->installEventFilter(this);
-    m_passwordArea->installEventFilter(this);
-    m_passwordArea->setMinimumHeight(m_keyPassword->sizeHint().height() + 8);
+    // Letters of their own: Alt+C is Cancel's.
+    QPushButton* copyButton = button(QStringLiteral("Co&py Password"), QStringLiteral("Command1"), this);
+    connect(copyButton, &QPushButton::clicked, this, [this] { emit copyPasswordRequested(m_keySlot); });
+    QPushButton* changeButton = button(QStringLiteral("Change Pass&word"), QStringLiteral("Command3"), this);
+    connect(changeButton, &QPushButton::clicked, this, [this] { emit changePasswordRequested(m_keyName->text()); });
 
     auto* fields = new QGridLayout;
     fields->addWidget(caption(QStringLiteral("Keyname:"), m_keyName, this), 0, 0);
-    fields->addWidget(m_keyName, 1, 0);
+    fields->addWidget(m_keyName, 1, 0, 1, 2);
     fields->addWidget(caption(QStringLiteral("URL:"), m_keyUrl, this), 2, 0);
-    fields->addWidget(m_keyUrl, 3, 0);
+    fields->addWidget(m_keyUrl, 3, 0, 1, 2);
     fields->addWidget(caption(QStringLiteral("Username:"), m_keyUsername, this), 4, 0);
-    fields->addWidget(m_keyUsername, 5, 0);
-    fields->addWidget(m_passwordArea, 6, 0);
-    fields->addWidget(caption(QStringLiteral("Key Description:"), m_keyDescription, this), 7, 0);
-    fields->addWidget(m_keyDescription, 8, 0);
-
+    fields->addWidget(m_keyUsername, 5, 0, 1, 2);
+    fields->addWidget(caption(QStringLiteral("Password:"), m_keyPassword, this), 6, 0);
+    fields->addWidget(m_keyPassword, 7, 0);
+    fields->addWidget(m_show, 7, 1);
     auto* passwordButtons = new QHBoxLayout;
-    // Letters of their own: Alt+C is Cancel's.
-    auto* copyButton = new QPushButton(QStringLiteral("Co&py Password"), this);
-    copyButton->setObjectName(QStringLiteral("Command1"));
-    copyButton->setAutoDefault(false);
-    connect(copyButton, &QPushButton::clicked, this, [this] { emit copyPasswordRequested(m_keySlot); });
-    auto* changeButton = new QPushButton(QStringLiteral("Change Pass&word"), this);
-    changeButton->setObjectName(QStringLiteral("Command3"));
-    changeButton->setAutoDefault(false);
-    connect(changeButton, &QPushButton::clicked, this,
-            [this] { emit changePasswordRequested(m_keyName->text()); });
     passwordButtons->addWidget(copyButton);
     passwordButtons->addWidget(changeButton);
     passwordButtons->addStretch();
-    fields->addLayout(passwordButtons, 9, 0);
+    fields->addLayout(passwordButtons, 8, 0, 1, 2);
+    fields->addWidget(caption(QStringLiteral("Key Description:"), m_keyDescription, this), 9, 0);
+    fields->addWidget(m_keyDescription, 10, 0, 1, 2);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
+    QList<QWidget*> order{m_keyName, m_keyUrl,   m_keyUsername, m_keyPassword,
+                          m_show,    copyButton, changeButton,  m_keyDescription};
     const std::pair<int, const char*> navigation[] = {{6, "&OK"}, {1, "&Apply"}, {0, "&Cancel"}};
     for (const auto& [index, text] : navigation) {
-        auto* button = new QPushButton(QLatin1String(text), this);
-        button->setObjectName(QStringLiteral("cmdNav_%1").arg(index));
-        button->setAutoDefault(false);
-        button->setDefault(index == 6);
-        connect(button, &QPushButton::clicked, this, [this, i = index] { cmdNav_Click(i); });
+        QPushButton* navigationButton = button(QLatin1String(text), QStringLiteral("cmdNav_%1").arg(index), this);
+        navigationButton->setDefault(index == 6);
+        connect(navigationButton, &QPushButton::clicked, this, [this, i = index] { cmdNav_Click(i); });
         if (index == 0)
-            m_cancelButton = button;
-        buttons->addWidget(button);
+            m_cancelButton = navigationButton;
+        buttons->addWidget(navigationButton);
+        order.append(navigationButton);
     }
+    // Top to bottom as the window reads, the buttons last.
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addLayout(buttons);
-    resize(420, 420);
+    resize(420, 440);
 }
 
 bool ModifyKey::ResetDisplay(const QString& selectedName)
 {
     m_keyName->setText(selectedName);
-    m_keySlot = m_table.findKey(toCodePage(selectedName));
+    m_keySlot = fitsCodePage(selectedName) ? m_session.keyTable().findKey(toCodePage(selectedName)) : -1;
     if (m_keySlot < 0) {
         MessageBox::show(parentWidget(), keyNotFoundMessage(selectedName, m_keySlot), {}, MessageBox::Kind::Failure);
         return false;
     }
-    const KeyRecord& record = m_table.slot(m_keySlot);
+    const KeyRecord& record = m_session.keyTable().slot(m_keySlot);
     m_storedDescription = fromCodePage(record.description);
     m_notesLimit->setText(m_storedDescription);
     m_shownDescription = m_keyDescription->toPlainText();
@@ -171,45 +160,39 @@ bool ModifyKey::store()
         !storableOrRefused(m_keyUsername, QStringLiteral("user name"), m_keyUsername->text(), false) ||
         !storableOrRefused(m_keyDescription, QStringLiteral("description"), m_keyDescription->toPlainText(), false))
         return false;
+    if (m_keySlot < 1 || m_keySlot > m_session.keyTable().keyCount())
+        return true; // no key: nothing to store
     KeyChange change;
     change.url = toCodePage(m_keyUrl->text());
     change.userName = toCodePage(m_keyUsername->text());
     change.description = toCodePage(storedDescription());
-    if (m_table.changeKey(m_keySlot, change)) {
-        m_model.keyChanged(m_keySlot);
-        // What is stored now is what the box shows.
-        m_storedDescription = fromCodePage(*change.description);
-        m_shownDescription = m_keyDescription->toPlainText();
+    QString error;
+    if (!m_session.changeKey(m_keySlot, change, &error)) {
+        MessageBox::show(this, error, MessageBox::programTitle(), MessageBox::Kind::Failure);
+        return false;
     }
+    // What is stored now is what the box shows.
+    m_storedDescription = fromCodePage(*change.description);
+    m_shownDescription = m_keyDescription->toPlainText();
     return true;
 }
 
 void ModifyKey::keyPasswordChanged()
 {
-    if (m_keySlot > 0 && m_keySlot <= m_table.keyCount())
-        showPassword(m_table.slot(m_keySlot));
+    if (m_keySlot > 0 && m_keySlot <= m_session.keyTable().keyCount())
+        showPassword(m_session.keyTable().slot(m_keySlot));
+}
+
+bool ModifyKey::passwordRevealed() const
+{
+    return m_keyPassword->echoMode() == QLineEdit::Normal;
 }
 
 void ModifyKey::showPassword(const KeyRecord& record)
 {
-    m_keyPassword->setText(fromCodePage(record.password));
-    // The panel shows what Copy Password would copy, not the NUL and padding stored after it.
-    m_picture1->setText(fromCodePage(usablePassword(record)));
-    Label5_MouseUp();
-}
-
-// The label goes under the panel rather than out of sight: a hidden widget would lose the mouse, and the
-// release that covers the password again would go astray.
-void ModifyKey::Label5_MouseDown()
-{
-    m_revealed = true;
-    m_picture1->raise();
-}
-
-void ModifyKey::Label5_MouseUp()
-{
-    m_revealed = false;
-    m_label5->raise();
+    // What Copy Password would copy, not the NUL and padding stored after it.
+    m_keyPassword->setText(fromCodePage(usablePassword(record)));
+    m_show->setChecked(false);
 }
 
 void ModifyKey::keyPressEvent(QKeyEvent* event)
@@ -222,31 +205,11 @@ void ModifyKey::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
-bool ModifyKey::eventFilter(QObject* watched, QEvent* event)
+void ModifyKey::hideEvent(QHideEvent* event)
 {
-    if (watched == m_label5 && event->type() == QEvent::MouseButtonPress) {
-        Label5_MouseDown();
-        return true;
-    }
-    if ((watched == m_label5 || watched == m_picture1) && event->type() == QEvent::MouseButtonRelease) {
-        Label5_MouseUp();
-        return true;
-    }
-    if (watched == m_passwordArea && event->type() == QEvent::Resize)
-        layOutPasswordPanel();
-    return QDialog::eventFilter(watched, event);
-}
-
-void ModifyKey::layOutPasswordPanel()
-{
-    const QRect area = m_passwordArea->rect();
-    m_keyPassword->setGeometry(area);
-    m_picture1->setGeometry(area);
-    m_label5->setGeometry(area);
-    if (m_revealed)
-        m_picture1->raise();
-    else
-        m_label5->raise();
+    // Covered again for the next key, and not left readable in a hidden window.
+    m_show->setChecked(false);
+    QDialog::hideEvent(event);
 }
 
 // The box shows every line break as a bare line feed. A description left as it was keeps its own breaks; an

@@ -2,22 +2,21 @@
 
 #include <QDialog>
 
-class QLabel;
+class QCheckBox;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 
 namespace tessary {
 
-class KeyTableModel;
-class KeyTable;
+class Session;
 struct KeyRecord;
 class NotesLimit;
 
-// The key properties window: shows the selected key, lets its user name, URL and description be changed, and
-// shows the password only while a mouse button is held on "Press to see password". OK stores and closes, Apply
-// stores and stays, Cancel and Esc close without storing. Copying and changing the password are asked for through
-// its signals.
+// The key properties window: shows the selected key and lets its user name, URL and description be changed; the
+// password is a masked field, shown in clear while "S&how" is checked. OK stores and closes, Apply stores and
+// stays, both saving the key ring at once; Cancel and Esc close without storing. Copying and changing the
+// password are asked for through its signals.
 class ModifyKey : public QDialog
 {
     Q_OBJECT
@@ -29,20 +28,19 @@ public:
         Ok = 6,
     };
 
-    ModifyKey(KeyTable& table, KeyTableModel& model, QWidget* owner);
+    ModifyKey(Session& session, QWidget* owner);
 
     // Fills the window from the key named `selectedName` (the key list's selected row). False, after its
     // message, when no key has that name; the window then keeps what it showed and stores nothing.
     bool ResetDisplay(const QString& selectedName);
-    // "&OK" (6) stores and hides, "&Apply" (1) stores, "&Cancel" (0) hides.
+    // "&OK" (6) stores and hides, "&Apply" (1) stores, "&Cancel" (0) hides. A store that cannot be saved says
+    // why and keeps the window open with the edits.
     void cmdNav_Click(int index);
-    // The key's password changed elsewhere: the box and the panel show the new one.
+    // The key's password changed elsewhere: the field shows the new one.
     void keyPasswordChanged();
-    void Label5_MouseDown();
-    void Label5_MouseUp();
 
     int keySlot() const { return m_keySlot; }
-    bool passwordRevealed() const { return m_revealed; }
+    bool passwordRevealed() const;
 
 signals:
     // "Co&py Password": the shown key's password to the clipboard, as Copy Password in the key list does.
@@ -51,32 +49,27 @@ signals:
     void changePasswordRequested(const QString& keyName);
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
-    void layOutPasswordPanel();
     QString storedDescription() const;
-    // False, after its message, when a field holds text the key ring cannot store.
+    // False, after its message, when a field holds text the key ring cannot store or the save failed.
     bool store();
     void showPassword(const KeyRecord& record);
 
-    KeyTable& m_table;
-    KeyTableModel& m_model;
+    Session& m_session;
     int m_keySlot = -1;
-    bool m_revealed = false;
     QString m_storedDescription; // the key's description as read
     QString m_shownDescription;  // and as the box showed it then
 
     QLineEdit* m_keyName;
-    QPlainTextEdit* m_keyDescription;
-    NotesLimit* m_notesLimit;
     QLineEdit* m_keyUrl;
     QLineEdit* m_keyUsername;
-    QWidget* m_passwordArea;
     QLineEdit* m_keyPassword;
-    QLabel* m_picture1;
-    QLabel* m_label5;
+    QCheckBox* m_show;
+    QPlainTextEdit* m_keyDescription;
+    NotesLimit* m_notesLimit;
     QPushButton* m_cancelButton = nullptr;
 };
 

@@ -37,6 +37,8 @@ LoginForm::LoginForm(Session& session, QWidget* parent)
     // Named by its label, not by the name it shows.
     m_loginNames->setAccessibleName(QStringLiteral("Username"));
     m_passwordBox->setObjectName(QStringLiteral("passwordBox"));
+    // Its label's note on safe mode is no part of its name.
+    m_passwordBox->setAccessibleName(QStringLiteral("Password"));
     m_doneButton->setObjectName(QStringLiteral("DoneButton"));
     m_cancelButton->setObjectName(QStringLiteral("Command1"));
     m_timer1->setObjectName(QStringLiteral("Timer1"));

@@ -1,9 +1,13 @@
 #include "ui/login/new_user.h"
 
+#include "analysis/strength_meter.h"
 #include "app/session.h"
+#include "crypto/wipe.h"
+#include "storage/codepage.h"
 #include "ui/login/login_form.h"
 #include "ui/widgets/icons.h"
 #include "ui/widgets/message_box.h"
+#include "ui/widgets/password_box.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -31,13 +35,17 @@ QLabel* label(const QString& name, const QString& text, QWidget* parent)
 
 NewUser::NewUser(Session& session, QWidget* parent)
     : QWidget(parent), m_session(session), m_text1(new QLineEdit(QStringLiteral("Username"), this)),
-      m_text2(new QLineEdit(QStringLiteral("a"), this)), m_picture4(new QWidget(this))
+      m_text2(maskedField("Text2", this)), m_confirm(maskedField("Text3", this)), m_note(new QLabel(this)),
+      m_picture4(new QWidget(this))
 {
     setObjectName(QStringLiteral("newUser"));
     setWindowTitle(QStringLiteral("New User"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint);
     m_text1->setObjectName(QStringLiteral("Text1"));
-    m_text2->setObjectName(QStringLiteral("Text2"));
+    m_text1->selectAll(); // typing replaces the sample name
+    m_note->setObjectName(QStringLiteral("passwordNote"));
+    m_note->setTextFormat(Qt::PlainText);
+    m_note->setWordWrap(true);
     m_picture4->setObjectName(QStringLiteral("Picture4"));
 
     auto* picture5 = label(QStringLiteral("Picture5"), {}, this);
@@ -56,6 +64,8 @@ NewUser::NewUser(Session& session, QWidget* parent)
     nameLabel->setBuddy(m_text1);
     QLabel* passwordLabel = label(QStringLiteral("Label3"), QStringLiteral("Password:"), this);
     passwordLabel->setBuddy(m_text2);
+    QLabel* confirmLabel = label(QStringLiteral("confirmLabel"), QStringLiteral("C&onfirm:"), this);
+    confirmLabel->setBuddy(m_confirm);
 
     auto* fields = new QGridLayout;
     fields->addWidget(heading, 0, 0, 1, 2);
@@ -63,11 +73,14 @@ NewUser::NewUser(Session& session, QWidget* parent)
     fields->addWidget(m_text1, 1, 1);
     fields->addWidget(passwordLabel, 2, 0);
     fields->addWidget(m_text2, 2, 1);
+    fields->addWidget(confirmLabel, 3, 0);
+    fields->addWidget(m_confirm, 3, 1);
+    fields->addWidget(m_note, 4, 0, 1, 2);
     for (int index = 3; index >= 0; --index) {
         fields->addWidget(label(QStringLiteral("Label4_%1").arg(index), QStringLiteral("TO BE DONE - ALPHA-III"), this),
-                          6 - index, 0, 1, 2);
+                          8 - index, 0, 1, 2);
     }
-    fields->setRowStretch(7, 1);
+    fields->setRowStretch(9, 1);
 
     auto* page = new QHBoxLayout;
     // The frame hugs the picture rather than growing with the page.
@@ -89,7 +102,7 @@ NewUser::NewUser(Session& session, QWidget* parent)
     m_finishButton = addButton(Finish, QStringLiteral("&Finish"), true);
     m_finishButton->setDefault(true);
     buttons->addWidget(m_finishButton);
-    buttons->addWidget(addButton(Cancel, QStringLiteral("&Cancel"), false));
+    buttons->addWidget(addButton(Cancel, QStringLiteral("&Cancel"), true));
     buttons->addWidget(addButton(Help, QStringLiteral("&Help"), false));
     strip->addLayout(buttons);
 
@@ -97,6 +110,35 @@ NewUser::NewUser(Session& session, QWidget* parent)
     layout->addLayout(page, 1);
     layout->addWidget(m_picture4);
     resize(483, 309); // 7245 x 4635 twips
+
+    connect(m_text2, &QLineEdit::textChanged, this, &NewUser::passwordEdited);
+    connect(m_confirm, &QLineEdit::textChanged, this, &NewUser::passwordEdited);
+    passwordEdited();
+}
+
+void NewUser::passwordEdited()
+{
+    const QString typed = m_text2->text();
+    QString note;
+    if (typed.isEmpty())
+        note = QStringLiteral("Type the master password, then the same again under Confirm.");
+    else if (m_confirm->text() != typed)
+        note = QStringLiteral("The two passwords differ.");
+    const bool same = note.isEmpty();
+    if (same && fitsCodePage(typed)) {
+        QByteArray bytes = toCodePage(typed);
+        if (weakMasterPassword(bytes))
+            note = weakPasswordWarning();
+        wipe(bytes);
+    }
+    m_finishButton->setEnabled(same);
+    m_note->setText(note);
+    m_note->setVisible(!note.isEmpty());
+}
+
+QString NewUser::passwordNote() const
+{
+    return m_note->text();
 }
 
 QPushButton* NewUser::addButton(int index, const QString& caption, bool enabled)
@@ -118,13 +160,19 @@ void NewUser::cmdNav_Click(int index)
     case Help:
         MessageBox::show(this, newUserHelpMessage(), QStringLiteral("[Leave me alone!]"));
         break;
-    default: // Back and Cancel have nothing to do
+    case Cancel:
+        hide();
+        emit cancelled();
+        break;
+    default: // Back has nothing to do
         break;
     }
 }
 
 void NewUser::finish()
 {
+    if (m_text2->text() != m_confirm->text())
+        return;
     const Session::Outcome outcome = m_session.createUser(m_text1->text(), m_text2->text());
     if (!outcome.succeeded()) {
         if (outcome.mustEnd)
@@ -134,6 +182,8 @@ void NewUser::finish()
             emit exitChosen();
         return;
     }
+    for (QLineEdit* field : {m_text2, m_confirm})
+        field->clear();
     hide();
     emit userCreated();
 }
@@ -141,6 +191,10 @@ void NewUser::finish()
 // A plain window has no default button of its own: Enter that no control took presses Finish.
 void NewUser::keyPressEvent(QKeyEvent* event)
 {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        cmdNav_Click(Cancel);
+        return;
+    }
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && m_finishButton->isEnabled()) {
         m_finishButton->click();
         return;
@@ -152,6 +206,12 @@ void NewUser::closeEvent(QCloseEvent* event)
 {
     event->accept();
     emit closed();
+}
+
+QString weakPasswordWarning()
+{
+    return QStringLiteral("A master password under 8 characters, or one the meter scores weak, is easy to guess; "
+                          "Finish uses it all the same.");
 }
 
 QString newUserHelpMessage()

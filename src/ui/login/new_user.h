@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -9,7 +10,9 @@ namespace tessary {
 
 class Session;
 
-// The New User window: a user name and a password, and "&Finish" creates the user and logs in.
+// The New User window: a user name and a master password typed twice, and "&Finish" creates the user and logs
+// in. Finish stays grey while the two passwords differ, with a line that says why; a short or weak password is
+// warned of there, not refused. "&Cancel" and Esc close it.
 class NewUser : public QWidget
 {
     Q_OBJECT
@@ -26,6 +29,8 @@ public:
 
     // The one handler of the four buttons.
     void cmdNav_Click(int index);
+    // What the line under the fields says: why Finish is grey, a warning, or nothing.
+    QString passwordNote() const;
 
 signals:
     // The user was created and logged in; what follows is login completion's.
@@ -34,6 +39,8 @@ signals:
     void exitChosen();
     // The close box.
     void closed();
+    // "&Cancel" or Esc.
+    void cancelled();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -41,15 +48,19 @@ protected:
 
 private:
     void finish();
+    void passwordEdited();
     QPushButton* addButton(int index, const QString& caption, bool enabled);
 
     Session& m_session;
     QLineEdit* m_text1;
     QLineEdit* m_text2;
+    QLineEdit* m_confirm;
+    QLabel* m_note;
     QWidget* m_picture4;
     QPushButton* m_finishButton = nullptr;
 };
 
 QString newUserHelpMessage();
+QString weakPasswordWarning();
 
 } // namespace tessary

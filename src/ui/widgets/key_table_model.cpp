@@ -1,5 +1,6 @@
 #include "ui/widgets/key_table_model.h"
 
+#include "app/session.h"
 #include "storage/codepage.h"
 #include "storage/key_fields.h"
 #include "storage/key_table.h"
@@ -10,6 +11,18 @@ namespace tessary {
 KeyTableModel::KeyTableModel(KeyTable& table, QObject* parent)
     : QAbstractTableModel(parent), m_table(table), m_icon(keyIcon()), m_rows(table.keyCount())
 {
+}
+
+KeyTableModel::KeyTableModel(Session& session, QObject* parent) : KeyTableModel(session.keyTable(), parent)
+{
+    m_session = &session;
+    session.setKeyTableWatcher(this);
+}
+
+KeyTableModel::~KeyTableModel()
+{
+    if (m_session)
+        m_session->setKeyTableWatcher(nullptr);
 }
 
 int KeyTableModel::rowCount(const QModelIndex& parent) const
@@ -82,6 +95,13 @@ bool KeyTableModel::setData(const QModelIndex& index, const QVariant& value, int
         emit renameRefused(unstorableTextMessage(QStringLiteral("key name")));
         return false;
     }
+    if (m_session) {
+        QString error;
+        if (m_session->renameKey(slotOf(index.row()), toCodePage(newName), &error))
+            return true; // the session told this model of the change
+        emit renameRefused(error);
+        return false;
+    }
     const QByteArray oldName = m_table.slot(slotOf(index.row())).name;
     switch (m_table.renameKey(oldName, toCodePage(newName))) {
     case KeyTable::RenameResult::Renamed:
@@ -150,6 +170,28 @@ bool KeyTableModel::appendRecord(const KeyRecord& record)
     m_rows = m_table.keyCount();
     endInsertRows();
     return appended;
+}
+
+void KeyTableModel::keyRemoving(int slotNumber)
+{
+    beginRemoveRows({}, rowOf(slotNumber), rowOf(slotNumber));
+}
+
+void KeyTableModel::keyRemoved()
+{
+    m_rows = m_table.keyCount();
+    endRemoveRows();
+}
+
+void KeyTableModel::keyInserting(int slotNumber)
+{
+    beginInsertRows({}, rowOf(slotNumber), rowOf(slotNumber));
+}
+
+void KeyTableModel::keyInserted()
+{
+    m_rows = m_table.keyCount();
+    endInsertRows();
 }
 
 void KeyTableModel::keyChanged(int slotNumber)

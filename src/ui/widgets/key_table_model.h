@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/key_table_watcher.h"
 #include "storage/key_table.h"
 
 #include <QAbstractTableModel>
@@ -8,9 +9,11 @@
 
 namespace tessary {
 
+class Session;
+
 // The key browser's rows: a view of the key table, one row per key in slot order, so the row count is the key
 // count. Whoever changes the table tells the model.
-class KeyTableModel : public QAbstractTableModel
+class KeyTableModel : public QAbstractTableModel, public KeyTableWatcher
 {
     Q_OBJECT
 public:
@@ -27,6 +30,10 @@ public:
     static constexpr int NotesRole = Qt::UserRole + 1;
 
     explicit KeyTableModel(KeyTable& table, QObject* parent = nullptr);
+    // Over the session's table: renames go through the session and are saved at once, and the rows its changes
+    // add and take away are followed.
+    explicit KeyTableModel(Session& session, QObject* parent = nullptr);
+    ~KeyTableModel() override;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -44,8 +51,12 @@ public:
     KeyTable::AddResult addKey(KeyRecord& record, const QDateTime& now = QDateTime::currentDateTime());
     // A record kept as it is (an imported key); false when the table is full.
     bool appendRecord(const KeyRecord& record);
-    // The name of the key in `slotNumber` changed.
-    void keyChanged(int slotNumber);
+    // The key in `slotNumber` changed.
+    void keyChanged(int slotNumber) override;
+    void keyRemoving(int slotNumber) override;
+    void keyRemoved() override;
+    void keyInserting(int slotNumber) override;
+    void keyInserted() override;
 
     // The slot a row shows (rows and slots run in the same order).
     static int slotOf(int row) { return row + 1; }
@@ -57,6 +68,7 @@ signals:
 
 private:
     KeyTable& m_table;
+    Session* m_session = nullptr;
     QLocale m_locale;
     QIcon m_icon;
     int m_rows = 0; // what the views were last told

@@ -1,13 +1,17 @@
 #include "ui/widgets/meter_bar.h"
 
+#include "ui/widgets/painted_accessible.h"
+
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 
 namespace tessary {
 
 MeterBar::MeterBar(QWidget* parent) : QWidget(parent), m_picture(barWidth, barHeight, QImage::Format_RGB32)
 {
+    exposePaintedWidgets();
     setFixedSize(barWidth, barHeight);
     m_picture.fill(palette().color(QPalette::Window));
 }
@@ -23,6 +27,10 @@ void MeterBar::DrawBar(std::int16_t& value)
     painter.setBrush(palette().color(QPalette::Active, QPalette::Highlight));
     rectangle(painter, 1, 1, filledBarRight(barWidth, value), 11);
     update();
+    if (value != m_value) {
+        m_value = std::max<int>(0, value);
+        announceValue(this);
+    }
 }
 
 // As the system's rectangle call: outlined in the pen, filled with the brush, right and bottom edges excluded.

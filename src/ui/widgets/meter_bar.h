@@ -23,6 +23,8 @@ public:
     void DrawBar(std::int16_t& value);
 
     const QImage& picture() const { return m_picture; }
+    // The value last drawn, 0 to 100: what a screen reader hears.
+    int value() const { return m_value; }
     QSize sizeHint() const override { return {barWidth, barHeight}; }
 
 protected:
@@ -32,6 +34,7 @@ private:
     void rectangle(QPainter& painter, int left, int top, int right, int bottom);
 
     QImage m_picture;
+    int m_value = 0;
 };
 
 // The right edge (exclusive) of a bar's filled part for a value of 0 to 100: Int((width - 2) / 100 x value) + 1.

@@ -14,10 +14,10 @@
 
 #include <QAccessible>
 #include <QApplication>
-#include <QLabel>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -214,7 +214,6 @@ bool NewKey::accountStorable()
 
 void NewKey::finish()
 {
-    hide();
     KeyRecord record;
     record.name = toCodePage(m_keyName->text());
     record.password = m_passwordBuffer;
@@ -222,13 +221,28 @@ void NewKey::finish()
     record.url = completeUrl(toCodePage(m_keyURL->text()));
     record.userName = toCodePage(m_keyUsername->text());
     QWidget* owner = parentWidget();
-    if (m_model.addKey(record) == KeyTable::AddResult::TableFull)
-        MessageBox::show(owner, maximumKeysMessage(), {}, MessageBox::Kind::Refusal);
+    const KeyTable::AddResult added = m_model.addKey(record);
     wipe(record.password);
     QString error;
-    // A key that could not be written stays in the table: the save when the key browser closes tries again.
-    if (!m_session.save(&error))
-        MessageBox::show(owner, keptUnsavedMessage(error), MessageBox::programTitle(), MessageBox::Kind::Failure);
+    if (added == KeyTable::AddResult::TableFull) {
+        hide();
+        MessageBox::show(owner, maximumKeysMessage(), {}, MessageBox::Kind::Refusal);
+        // What the table holds goes to the file all the same, as after any Finish.
+        if (!m_session.save(&error))
+            MessageBox::show(owner, error, MessageBox::programTitle(), MessageBox::Kind::Failure);
+        accept();
+        return;
+    }
+    if (!m_session.save(&error)) {
+        // Not kept in the list without the file: the wizard stays on its last page, its answers whole, so
+        // Finish can try again once the disk has room.
+        m_model.removeKey(m_session.keyTable().keyCount());
+        m_walk.finishFailed();
+        showWalk();
+        MessageBox::show(this, keptUnsavedMessage(error), MessageBox::programTitle(), MessageBox::Kind::Failure);
+        return;
+    }
+    hide();
     accept();
 }
 
@@ -363,8 +377,8 @@ QString hostileModeCaption()
 
 QString keptUnsavedMessage(const QString& error)
 {
-    return error + QStringLiteral("\n\rThe new key is kept in the list, and Tessary saves it again when the key "
-                                  "browser closes.");
+    return error + QStringLiteral("\n\rThe key ring could not be saved, so the new key is not added yet; Finish "
+                                  "tries again.");
 }
 
 } // namespace tessary

@@ -19,6 +19,7 @@ class QStackedWidget;
 namespace tessary {
 
 class CrackTimeCheck;
+class GeneratorPanel;
 class KeyTableModel;
 class MeterBar;
 class ReportArea;
@@ -58,6 +59,7 @@ public:
     const QByteArray& passwordBuffer() const { return m_passwordBuffer; }
     const QString& enteredPassword() const { return m_enteredPassword; }
     ReportArea* reportArea() const { return m_reportArea; }
+    GeneratorPanel* generator() const { return m_generator; }
     // Both timing loops replaced by one count, so a check's report can be reproduced.
     void setFixedLoops(std::optional<float> loops) { m_fixedLoops = loops; }
 
@@ -118,6 +120,7 @@ private:
     MeterBar* m_picture3 = nullptr; // Difficulty
     MeterBar* m_totalScore = nullptr;
     QCheckBox* m_check1 = nullptr;
+    GeneratorPanel* m_generator = nullptr;
     QPushButton* m_command1 = nullptr;
     ReportArea* m_reportArea = nullptr;
     QLineEdit* m_keyUsername = nullptr;

@@ -3,6 +3,7 @@
 
 #include "analysis/strength_meter.h"
 #include "storage/key_fields.h"
+#include "ui/widgets/generator_panel.h"
 #include "ui/widgets/icons.h"
 #include "ui/widgets/meter_bar.h"
 #include "ui/wizard/report_area.h"
@@ -138,12 +139,23 @@ QWidget* NewKey::passwordPage()
              layout);
     m_passwordBox = named(new QLineEdit(panel), "passwordBox");
     m_passwordBox->setMaxLength(static_cast<int>(passwordBufferSize));
+    // Masked as every password field of the program is, so a box with a password in it does not look empty.
     m_passwordBox->setEchoMode(QLineEdit::Password);
-    // Every typed character shows as a blank: not even the password's length is on the screen.
-    m_passwordBox->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 32; }"));
+    auto* show = named(new QCheckBox(QStringLiteral("Sh&ow"), panel), "showPassword");
+    connect(show, &QCheckBox::toggled, this,
+            [this](bool shown) { m_passwordBox->setEchoMode(shown ? QLineEdit::Normal : QLineEdit::Password); });
     layout->addWidget(caption(QStringLiteral("Please choose your &Password:"), m_passwordBox, panel));
-    layout->addWidget(m_passwordBox);
+    auto* field = new QHBoxLayout;
+    field->addWidget(m_passwordBox, 1);
+    field->addWidget(show);
+    layout->addLayout(field);
     layout->addWidget(meterPanels());
+    m_generator = new GeneratorPanel(panel);
+    connect(m_generator, &GeneratorPanel::generated, this, [this](const QString& password) {
+        m_passwordBox->setText(password);
+        m_passwordBox->setFocus();
+    });
+    layout->addWidget(m_generator);
     layout->addStretch();
     return panel;
 }
@@ -160,6 +172,7 @@ QWidget* NewKey::meterPanels()
     auto barRow = [captionWidth](QGridLayout* grid, int row, const QString& text, MeterBar* bar) {
         auto* label = new QLabel(text);
         label->setFixedWidth(captionWidth);
+        bar->setAccessibleName(QString(text).remove(QLatin1Char(':')));
         grid->addWidget(label, row, 0);
         grid->addWidget(bar, row, 1, Qt::AlignLeft | Qt::AlignVCenter);
         grid->setRowMinimumHeight(row, 16);
@@ -199,6 +212,8 @@ QWidget* NewKey::analysisPage()
                                           "common password attacks.")},
                           layout);
     m_command1 = named(new QPushButton(QStringLiteral("Command1"), panel), "Command1");
+    // The caption says nothing of what it does; a screen reader hears the command.
+    m_command1->setAccessibleName(QStringLiteral("Run the advanced password check"));
     m_command1->setAutoDefault(false);
     auto* row = new QHBoxLayout;
     row->addWidget(m_command1);

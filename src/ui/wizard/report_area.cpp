@@ -29,6 +29,7 @@ ReportPicture::ReportPicture(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("Picture6"));
     setFixedSize(sheetSize);
     setFocusPolicy(Qt::ClickFocus);
+    setAccessibleName(QStringLiteral("Password check report"));
     // The sheet's 100 pixels of scrolling show about twenty lines in the small dialog font.
     QFont font = QApplication::font();
     font.setPixelSize(11);
@@ -39,6 +40,8 @@ void ReportPicture::setReport(const Report& report)
 {
     m_report = report;
     update();
+    // What the sheet shows, for a screen reader: a painted sheet says nothing by itself.
+    setAccessibleDescription(plainText(m_report).join(QLatin1Char('\n')));
 }
 
 void ReportPicture::clear()
@@ -49,6 +52,7 @@ void ReportPicture::clear()
     }
     m_report.clear();
     update();
+    setAccessibleDescription({});
 }
 
 void ReportPicture::paintEvent(QPaintEvent* /*event*/)

@@ -60,8 +60,8 @@ private slots:
         QTest::newRow("a URL") << QStringLiteral("delta.example") << QStringList{QStringLiteral("delta")};
         QTest::newRow("nothing matches") << QStringLiteral("zzz") << QStringList{};
         QTest::newRow("no text") << QString()
-                                 << QStringList{QStringLiteral("alpha"), QStringLiteral("beta"), QStringLiteral("gamma"),
-                                                QStringLiteral("delta")};
+                                 << QStringList{QStringLiteral("alpha"), QStringLiteral("beta"),
+                                                QStringLiteral("gamma"), QStringLiteral("delta")};
     }
 
     void whatTheFilterLeaves()
@@ -113,7 +113,8 @@ private slots:
         keys.find(QStringLiteral("blue"));
         // Row 1 of the filtered list is gamma, the table's slot 3.
         keys.select(1);
-        keys.window->deleteKey(true);
+        MessageBox::setNextAnswer(true);
+        keys.window->deleteKey();
         QCOMPARE(keys.fixture.storedKeys(QStringLiteral("Ann"), QStringLiteral("pw")),
                  (QList<QByteArray>{"alpha", "beta", "delta"}));
         QCOMPARE(keys.shown(), QStringList{QStringLiteral("beta")});

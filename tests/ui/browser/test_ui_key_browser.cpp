@@ -178,10 +178,12 @@ private slots:
         row("SortbyName", "&Key Name", none, true, -1);
         row("SortbyDate", "&Key Date", none, true, -1);
         row("SortbyDescription", "&Key Description", none, true, -1);
-        row("lineUpIcons", "&Line Up Icons", none, true, -1);
+        row("lineUpIcons", "Line &Up Icons", none, true, -1);
         row("menuRefreshDisplay", "&Refresh", none, true, -1);
         row("viewOptions", "&Options...", none, false, -1);
+        row("menuUndoDelete", "&Undo Delete", QKeySequence(Qt::CTRL | Qt::Key_Z), false, -1); // nothing deleted yet
         row("menuKey", "&Key", none, true, -1);
+        row("menuGotoPage", "&Open URL", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_U), true, -1);
         row("copyPassword", "&Copy Password", QKeySequence(Qt::CTRL | Qt::Key_C), true, -1);
         row("menuNewKey", "&New Key", QKeySequence(Qt::CTRL | Qt::Key_N), true, -1);
         row("menuDeleteKey", "&Delete Key", QKeySequence(Qt::Key_Delete), true, -1);
@@ -217,8 +219,8 @@ private slots:
         QStringList menus;
         for (QAction* menu : browser.window->menuBar()->actions())
             menus << menu->objectName();
-        QCOMPARE(menus, (QStringList{QStringLiteral("menuFile"), QStringLiteral("ViewMenu"), QStringLiteral("menuKey"),
-                                     QStringLiteral("menuHelp")}));
+        QCOMPARE(menus, (QStringList{QStringLiteral("menuFile"), QStringLiteral("menuEdit"), QStringLiteral("ViewMenu"),
+                                     QStringLiteral("menuKey"), QStringLiteral("menuHelp")}));
         auto names = [&](const char* menu) {
             QStringList items;
             for (QAction* item : browser.window->findChild<QMenu*>(QLatin1String(menu))->actions())
@@ -230,12 +232,27 @@ private slots:
         QCOMPARE(names("ViewMenu"), QStringLiteral("ViewToolbar ViewStatusbar ViewSep LargeIconView SmallIconView "
                                                    "ListView ReportView ViewSep2 Sortby lineUpIcons ViewSep3 "
                                                    "menuFind menuKeyHealth ViewSep4 menuRefreshDisplay viewOptions"));
-        QCOMPARE(names("menuKey"), QStringLiteral("copyPassword menuKeySeperatorC menuNewKey menuDeleteKey "
-                                                  "menuKeySeperatorA menuRenameKey menuKeyProperties "
-                                                  "menuChangePassword menuKeySeperatorB menuGotoPage"));
+        QCOMPARE(names("menuKey"),
+                 QStringLiteral("copyPassword menuCopyUserName menuKeySeperatorC menuNewKey menuDeleteKey "
+                                "menuKeySeperatorA menuRenameKey menuKeyProperties "
+                                "menuChangePassword menuKeySeperatorB menuGotoPage"));
         QCOMPARE(names("menuHelp"), QStringLiteral("menuWebUpdate menuDocumentation menuHelpSeperator menuAbout"));
         QCOMPARE(names("popUp"), QStringLiteral("popupCopyPassword sepa popUpKeyProps"));
         QCOMPARE(names("Sortby"), QStringLiteral("SortbyName SortbyDate SortbyDescription"));
+    }
+
+    // The size and the view of the last session come back with the next key browser.
+    void remembersItsSizeAndView()
+    {
+        Browser browser;
+        browser.window->resize(700, 500);
+        browser.window->switchView(KeyView::List);
+        browser.window->Form_Unload();
+        KeyBrowser again(browser.fixture.program->session(), *browser.window->model());
+        QCOMPARE(again.size(), QSize(700, 500));
+        QCOMPARE(again.keyView()->viewMode(), KeyView::List);
+        QVERIFY(again.action(QStringLiteral("ListView"))->isChecked());
+        QVERIFY(!again.action(QStringLiteral("ReportView"))->isChecked());
     }
 
     void toolbar()
@@ -360,8 +377,8 @@ private slots:
         const bool expected = selected && (key == Qt::Key_Menu || modifiers == Qt::ShiftModifier);
         QCOMPARE(popup->isVisible(), expected);
         if (expected)
-            QVERIFY(popup->geometry().contains(view->viewport()->mapToGlobal(
-                view->visualRect(view->model()->index(2, 0)).center()) + QPoint(1, 1)));
+            QVERIFY(popup->geometry().contains(
+                view->viewport()->mapToGlobal(view->visualRect(view->model()->index(2, 0)).center()) + QPoint(1, 1)));
         popup->hide();
     }
 

@@ -2,6 +2,7 @@
 // the capacity test.
 #include "app/key_ring_import.h"
 #include "crypto/password_hash.h"
+#include "small_disk.h"
 #include "ui/browser/password_clipboard.h"
 #include "ui/key_properties/modify_key.h"
 #include "ui/widgets/key_table_model.h"
@@ -169,7 +170,8 @@ private slots:
         Browser browser;
         browser.window->keyView()->selectionModel()->clearSelection();
         browser.window->CopyPasswordToClipboard();
-        browser.window->deleteKey(true);
+        MessageBox::setNextAnswer(true);
+        browser.window->deleteKey();
         browser.window->startRename();
         browser.window->KeyPropertiesDialog();
         UrlRecorder recorder;
@@ -205,6 +207,7 @@ private slots:
         Browser browser(keys);
         if (deleteRow >= 0) {
             browser.select(deleteRow);
+            MessageBox::setNextAnswer(true);
             browser.window->action(QStringLiteral("menuDeleteKey"))->trigger();
         }
         KeyView* view = browser.window->keyView();
@@ -224,32 +227,82 @@ private slots:
         QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(clipboardText(), QStringLiteral("secret-alpha"));
         QTest::keyClick(list, Qt::Key_Down);
+        MessageBox::setNextAnswer(true);
         QTest::keyClick(list, Qt::Key_Delete);
         QCOMPARE(browser.table().slot(2).name, QByteArray("gamma"));
         QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(clipboardText(), QStringLiteral("secret-gamma"));
     }
 
-    void deleteFromTheMenuSavesOnClose()
+    void deleteAsksThenSavesAtOnce_data()
     {
-        Browser browser;
-        browser.select(0);
-        browser.window->action(QStringLiteral("menuDeleteKey"))->trigger();
-        QCOMPARE(browser.window->model()->rowCount(), 2);
-        QCOMPARE(browser.table().keyCount(), 2);
-        QCOMPARE(browser.fixture.storedKeys(QStringLiteral("Ann"), QStringLiteral("pw")).size(), 3);
-        QVERIFY(browser.window->close());
-        QCOMPARE(browser.fixture.storedKeys(QStringLiteral("Ann"), QStringLiteral("pw")),
-                 (QList<QByteArray>{"beta", "gamma"}));
+        QTest::addColumn<QString>("trigger");
+        QTest::addColumn<bool>("yes");
+        for (const char* trigger : {"menu", "toolbar", "Del"}) {
+            QTest::addRow("%s, No", trigger) << QString::fromLatin1(trigger) << false;
+            QTest::addRow("%s, Yes", trigger) << QString::fromLatin1(trigger) << true;
+        }
     }
 
-    void deleteFromTheToolbarSavesAtOnce()
+    void deleteAsksThenSavesAtOnce()
+    {
+        QFETCH(QString, trigger);
+        QFETCH(bool, yes);
+        Browser browser;
+        const QString ring = browser.fixture.path(QStringLiteral("Ann.keyRing"));
+        const QByteArray file = fileBytes(ring);
+        browser.select(1);
+        MessageBox::setNextAnswer(yes);
+        if (trigger == QLatin1String("menu")) {
+            browser.window->action(QStringLiteral("menuDeleteKey"))->trigger();
+        } else if (trigger == QLatin1String("toolbar")) {
+            browser.window->Toolbar1_ButtonClick(5);
+        } else {
+            browser.window->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(browser.window));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+        }
+        QCOMPARE(Fixture::texts(MessageBox::takeRecorded()), QStringList{QStringLiteral("Delete the key \"beta\"?")});
+        const QList<QByteArray> left =
+            yes ? QList<QByteArray>{"alpha", "gamma"} : QList<QByteArray>{"alpha", "beta", "gamma"};
+        // In the file before anything closes.
+        QCOMPARE(browser.fixture.storedKeys(QStringLiteral("Ann"), QStringLiteral("pw")), left);
+        QCOMPARE(browser.window->model()->rowCount(), int(left.size()));
+        QCOMPARE(yes, fileBytes(ring) != file);
+        QCOMPARE(browser.window->action(QStringLiteral("menuUndoDelete"))->isEnabled(), yes);
+    }
+
+    // A delete the disk refuses puts the row back and says why.
+    void failedSavesChangeNothing()
     {
         Browser browser;
-        browser.select(1);
-        browser.window->Toolbar1_ButtonClick(5);
-        QCOMPARE(browser.fixture.storedKeys(QStringLiteral("Ann"), QStringLiteral("pw")),
-                 (QList<QByteArray>{"alpha", "gamma"}));
+        const QString ring = browser.fixture.path(QStringLiteral("Ann.keyRing"));
+        const QByteArray file = fileBytes(ring);
+        browser.select(0);
+        {
+            FileSizeLimit limit(100);
+            QVERIFY(limit.active());
+            MessageBox::setNextAnswer(true);
+            browser.window->deleteKey();
+        }
+        QStringList shown = Fixture::texts(MessageBox::takeRecorded());
+        QCOMPARE(shown.size(), 2);
+        QVERIFY2(shown.last().contains(QStringLiteral("could not be saved")), qPrintable(shown.last()));
+        QCOMPARE(browser.window->model()->rowCount(), 3);
+        QCOMPARE(browser.window->model()->index(0, 0).data().toString(), QStringLiteral("alpha"));
+        QCOMPARE(fileBytes(ring), file);
+        QVERIFY(!browser.window->action(QStringLiteral("menuUndoDelete"))->isEnabled());
+    }
+
+    void copyUserNameIsClearedAsAPasswordIs()
+    {
+        Browser browser;
+        browser.select(2);
+        browser.window->action(QStringLiteral("menuCopyUserName"))->trigger();
+        QCOMPARE(clipboardText(), QStringLiteral("user-gamma"));
+        QCOMPARE(browser.window->statusText(), userNameCopiedText());
+        tick(browser.window, PasswordClipboard::countdownTicks + 1);
+        QCOMPARE(clipboardText(), QString());
     }
 
     void renameInPlaceThenCopy()
@@ -270,7 +323,7 @@ private slots:
         browser.window->CopyPasswordToClipboard();
         QCOMPARE(clipboardText(), QStringLiteral("secret-beta"));
 
-        browser.fixture.program->shutdownProgram();
+        // In the file at once, not only when the program ends.
         QCOMPARE(browser.fixture.storedKeys(QStringLiteral("Ann"), QStringLiteral("pw")),
                  (QList<QByteArray>{"alpha", "renamed", "gamma"}));
     }
@@ -368,7 +421,9 @@ private slots:
         extra.name = "only here";
         browser.window->model()->addKey(extra);
         browser.select(0);
-        browser.window->deleteKey(false); // alpha now only in the file
+        MessageBox::setNextAnswer(true);
+        browser.window->deleteKey(); // alpha now only in the export
+        MessageBox::takeRecorded();
         browser.window->Toolbar1_ButtonClick(2);
         QCOMPARE(Fixture::texts(MessageBox::takeRecorded()),
                  QStringList{QStringLiteral("1 key(s) imported from tessary.keyRing.\n"
@@ -434,10 +489,12 @@ private slots:
             browser.window->model()->addKey(record);
         }
         browser.window->Toolbar1_ButtonClick(1);
-        browser.select(2);
-        browser.window->deleteKey(false);
-        browser.select(2);
-        browser.window->deleteKey(false);
+        for (int i = 0; i < 2; ++i) {
+            browser.select(2);
+            MessageBox::setNextAnswer(true);
+            browser.window->deleteKey();
+        }
+        MessageBox::takeRecorded();
         while (browser.table().keyCount() < KeyTable::capacity - 1) {
             KeyRecord filler;
             filler.name = "f" + QByteArray::number(browser.table().keyCount());

@@ -4,6 +4,7 @@
 #include "ui/key_properties/change_password.h"
 #include "ui_fixture.h"
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTreeWidget>
@@ -61,6 +62,28 @@ private slots:
         // No password anywhere in it.
         for (int column = 0; column < report->table()->columnCount(); ++column)
             QVERIFY(!rows(report, column).join(QLatin1Char(' ')).contains(QStringLiteral("Vq8#")));
+    }
+
+    // A 255-character name gives up its middle: Reasons, Score and Bits stay in the window; the whole name is the
+    // cell's tool tip and what a screen reader hears.
+    void longNamesLeaveTheOtherColumnsInSight()
+    {
+        Keys keys;
+        const QString name = QString(127, u'a') + u'M' + QString(127, u'z');
+        keys.table().slot(1).name = toCodePage(name);
+        KeyHealthReport* report = keys.open();
+        QVERIFY(QTest::qWaitForWindowExposed(report));
+        QTreeWidgetItem* row = report->table()->topLevelItem(0);
+        QCOMPARE(row->text(KeyHealthReport::KeyColumn), name);
+        QCOMPARE(row->toolTip(KeyHealthReport::KeyColumn), name);
+        QCOMPARE(row->data(KeyHealthReport::KeyColumn, Qt::AccessibleTextRole).toString(), name);
+        QCOMPARE(report->table()->textElideMode(), Qt::ElideMiddle);
+        const QHeaderView* header = report->table()->header();
+        for (int column : {KeyHealthReport::ReasonsColumn, KeyHealthReport::ScoreColumn, KeyHealthReport::BitsColumn})
+            QVERIFY2(header->sectionViewportPosition(column) + header->sectionSize(column) <=
+                         report->table()->viewport()->width(),
+                     qPrintable(QString::number(column)));
+        QVERIFY(header->sectionSize(KeyHealthReport::ReasonsColumn) > 40);
     }
 
     void tabLeavesTheTable()

@@ -2,6 +2,7 @@
 // and a save that fails.
 #include "small_disk.h"
 #include "ui/key_properties/change_password.h"
+#include "ui/widgets/generator_panel.h"
 #include "ui_fixture.h"
 
 #include <QCheckBox>
@@ -52,8 +53,8 @@ private slots:
         QTest::newRow("confirmation differs") << QStringLiteral("s3cret") << QStringLiteral("s3creT") << false;
         QTest::newRow("confirmation still short") << QStringLiteral("s3cret") << QStringLiteral("s3cre") << false;
         QTest::newRow("128 characters") << QString(128, u'x') << QString(128, u'x') << true;
-        QTest::newRow("Western European letters") << QStringLiteral("cr\u00E8me") << QStringLiteral("cr\u00E8me")
-                                                  << true;
+        QTest::newRow("Western European letters")
+            << QStringLiteral("cr\u00E8me") << QStringLiteral("cr\u00E8me") << true;
         QTest::newRow("outside the code page") << QStringLiteral("\u0416uk") << QStringLiteral("\u0416uk") << false;
     }
 
@@ -68,6 +69,8 @@ private slots:
         field(window, "newPassword")->setText(typed);
         field(window, "confirmPassword")->setText(confirmed);
         QCOMPARE(okButton(window)->isEnabled(), enabled);
+        // Grey, it says why.
+        QCOMPARE(window->okRefusal().isEmpty(), enabled);
         // Enter presses OK only when it is enabled.
         QTest::keyClick(field(window, "confirmPassword"), Qt::Key_Return);
         QCOMPARE(browser.fixture.program->changePassword() == nullptr || !window->isVisible(), enabled);
@@ -128,8 +131,8 @@ private slots:
         ChangePassword* window = openFor(browser, 0);
         window->findChild<QPushButton*>(QStringLiteral("generatePassword"))->click();
         const QString generated = field(window, "newPassword")->text();
-        QCOMPARE(generated.size(), 16);
-        QVERIFY(std::all_of(generated.begin(), generated.end(), [](QChar c) { return c.isLetterOrNumber(); }));
+        QCOMPARE(generated.size(), GeneratorOptions::defaultLength);
+        QCOMPARE(window->generator()->resultText(), QStringLiteral("130.9 bits"));
         QCOMPARE(field(window, "confirmPassword")->text(), generated);
         QVERIFY(okButton(window)->isEnabled());
         auto* show = window->findChild<QCheckBox*>(QStringLiteral("showPassword"));
@@ -156,7 +159,8 @@ private slots:
         QVERIFY(window->isVisible());
         const QList<MessageBox::Shown> shown = MessageBox::takeRecorded();
         QCOMPARE(shown.size(), 1);
-        QVERIFY2(shown.first().text.contains(QString::fromLocal8Bit(std::strerror(EFBIG))), qPrintable(shown.first().text));
+        QVERIFY2(shown.first().text.contains(QString::fromLocal8Bit(std::strerror(EFBIG))),
+                 qPrintable(shown.first().text));
         QCOMPARE(browser.table().slot(1), before);
         QCOMPARE(fileBytes(browser.fixture.path(QStringLiteral("Ann.keyRing"))), file);
     }

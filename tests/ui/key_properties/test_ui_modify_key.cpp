@@ -1,5 +1,7 @@
-// The key properties window: filling it, the three buttons that all store, the password kept from edits, the
-// reveal panel and a key that cannot be found.
+// The key properties window: filling it, the buttons that store and save, the password kept from edits, its Show
+// toggle, the Tab order and a key that cannot be found.
+#include "cli/cli_runner.h"
+#include "small_disk.h"
 #include "ui/browser/key_browser.h"
 #include "ui/flow/tessary_tray.h"
 #include "ui/key_properties/change_password.h"
@@ -7,12 +9,12 @@
 #include "ui/login/login_form.h"
 #include "ui/widgets/key_table_model.h"
 #include "ui_fixture.h"
-#include "cli/cli_runner.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextCursor>
@@ -62,8 +64,7 @@ private slots:
         QCOMPARE(field<QPlainTextEdit>(window, "keyDescription")->toPlainText(), QStringLiteral("notes\non beta"));
         QCOMPARE(field<QLineEdit>(window, "keyPassword")->text(), QStringLiteral("secret-beta"));
         QCOMPARE(field<QLineEdit>(window, "keyPassword")->echoMode(), QLineEdit::Password);
-        QCOMPARE(field<QLabel>(window, "Picture1")->text(), QStringLiteral("secret-beta"));
-        QCOMPARE(field<QLabel>(window, "Label5")->text(), QStringLiteral("Press to see password"));
+        QVERIFY(field<QLineEdit>(window, "keyPassword")->isReadOnly());
         QVERIFY(!window->passwordRevealed());
     }
 
@@ -97,6 +98,14 @@ private slots:
         browser.fixture.program->tray()->mnuLogin_Click();
         QVERIFY(!browser.fixture.program->loginForm());
         QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(window));
+        // Any click on the icon: no menu that could not be used, the window in front.
+        TessaryTray* tray = browser.fixture.program->tray();
+        for (int message : {TrayMessage::LeftButtonDown, TrayMessage::RightButtonDown}) {
+            browser.window->activateWindow();
+            tray->Form_MouseMove(message);
+            QVERIFY(!tray->popupMenu()->isVisible());
+            QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(window));
+        }
     }
 
     void popupOpensItToo()
@@ -139,8 +148,7 @@ private slots:
         // A stored change is enciphered under a fresh salt.
         QCOMPARE(record.salt != before.salt, stores);
         QCOMPARE(browser.window->model()->index(0, KeyTableModel::UrlColumn).data().toByteArray(), record.url);
-        // Reaches the file with the next save.
-        browser.fixture.program->shutdownProgram();
+        // In the file at once.
         Session reader(browser.fixture.directory.path());
         QVERIFY(reader.login(QStringLiteral("Ann"), QStringLiteral("pw"), Session::LockMode::None).succeeded());
         QCOMPARE(reader.keyTable().slot(1).userName, record.userName);
@@ -200,7 +208,7 @@ private slots:
         window->cmdNav_Click(6);
         const QString directory = browser.fixture.directory.path();
         browser.fixture.program->shutdownProgram(); // saves
-        browser.fixture.program.reset();           // and lets its lock go
+        browser.fixture.program.reset();            // and lets its lock go
 
         const CliRun run = runCli({QStringLiteral("--dir"), directory, QStringLiteral("edit"), QStringLiteral("Ann"),
                                    QStringLiteral("beta"), QStringLiteral("--notes"), QStringLiteral("one\n\ntwo")},
@@ -212,23 +220,59 @@ private slots:
         QCOMPARE(reader.keyTable().slot(2).description, reader.keyTable().slot(1).description);
     }
 
-    void revealWhileHeld()
+    // Tab walks the window top to bottom, the password field and its Show among the rest, the buttons last; Alt+H
+    // shows the password and hides it again, and the next opening starts hidden.
+    void tabOrderAndShow()
     {
         Browser browser;
         ModifyKey* window = openFor(browser, 0);
-        QVERIFY(QTest::qWaitForWindowExposed(window));
-        auto* label = field<QLabel>(window, "Label5");
-        auto* panel = field<QLabel>(window, "Picture1");
-        QCOMPARE(label->geometry(), panel->geometry());
-        auto onTop = [&] { return window->childAt(label->mapTo(window, label->rect().center())); };
-        QCOMPARE(onTop(), static_cast<QWidget*>(label));
-        QTest::mousePress(label, Qt::RightButton, {}, label->rect().center());
-        QVERIFY(window->passwordRevealed());
-        QCOMPARE(onTop(), static_cast<QWidget*>(panel));
-        // Released away from where it was pressed, still over the label.
-        QTest::mouseRelease(label, Qt::RightButton, {}, QPoint(2, 2));
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QStringList walked;
+        for (int i = 0; i < 11; ++i) {
+            walked << window->focusWidget()->objectName();
+            QTest::keyClick(window->focusWidget(), Qt::Key_Tab);
+        }
+        QCOMPARE(walked,
+                 (QStringList{QStringLiteral("keyURL"), QStringLiteral("keyUsername"), QStringLiteral("keyPassword"),
+                              QStringLiteral("showPassword"), QStringLiteral("Command1"), QStringLiteral("Command3"),
+                              QStringLiteral("keyDescription"), QStringLiteral("cmdNav_6"), QStringLiteral("cmdNav_1"),
+                              QStringLiteral("cmdNav_0"), QStringLiteral("keyName")}));
+        auto* password = field<QLineEdit>(window, "keyPassword");
+        QTest::keyClick(window->focusWidget(), Qt::Key_H, Qt::AltModifier);
+        QTRY_VERIFY(window->passwordRevealed());
+        QCOMPARE(password->echoMode(), QLineEdit::Normal);
+        // Typing in it changes nothing.
+        password->setFocus();
+        QTest::keyClicks(password, QStringLiteral("typed"));
+        QCOMPARE(password->text(), QStringLiteral("secret-alpha"));
+        window->cmdNav_Click(ModifyKey::Ok);
+        window = openFor(browser, 1);
         QVERIFY(!window->passwordRevealed());
-        QCOMPARE(onTop(), static_cast<QWidget*>(label));
+    }
+
+    // A save that fails says why, keeps the window and its edits, and the key as the file holds it.
+    void aFailedSaveKeepsTheWindow()
+    {
+        Browser browser;
+        const KeyRecord before = browser.table().slot(1);
+        const QByteArray file = fileBytes(browser.fixture.path(QStringLiteral("Ann.keyRing")));
+        ModifyKey* window = openFor(browser, 0);
+        field<QLineEdit>(window, "keyURL")->setText(QStringLiteral("https://new.example"));
+        {
+            FileSizeLimit limit(100);
+            QVERIFY(limit.active());
+            window->cmdNav_Click(ModifyKey::Ok);
+        }
+        const QStringList shown = Fixture::texts(MessageBox::takeRecorded());
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown.first().contains(QStringLiteral("could not be saved")), qPrintable(shown.first()));
+        QVERIFY(window->isVisible());
+        QCOMPARE(field<QLineEdit>(window, "keyURL")->text(), QStringLiteral("https://new.example"));
+        QCOMPARE(browser.table().slot(1), before);
+        QCOMPARE(fileBytes(browser.fixture.path(QStringLiteral("Ann.keyRing"))), file);
+        window->cmdNav_Click(ModifyKey::Ok);
+        QVERIFY(!window->isVisible());
+        QCOMPARE(browser.table().slot(1).url, QByteArray("https://new.example"));
     }
 
     void secondKeyShowsOnlyItsPassword()
@@ -237,7 +281,6 @@ private slots:
         ModifyKey* window = openFor(browser, 0);
         window->cmdNav_Click(6);
         window = openFor(browser, 2);
-        QCOMPARE(field<QLabel>(window, "Picture1")->text(), QStringLiteral("secret-gamma"));
         QCOMPARE(field<QLineEdit>(window, "keyPassword")->text(), QStringLiteral("secret-gamma"));
         QCOMPARE(window->keySlot(), 3);
     }
@@ -306,15 +349,14 @@ private slots:
         QCOMPARE(browser.table().slot(1), before);
     }
 
-    void panelShowsThePasswordUpToItsNul()
+    void fieldShowsThePasswordUpToItsNul()
     {
         Browser browser;
         const QByteArray stored =
             toCodePage(QStringLiteral("cr\u00E8me-br\u00FBl\u00E9e")) + '\0' + QByteArray(20, ' ');
         browser.table().slot(1).password = stored;
         ModifyKey* window = openFor(browser, 0);
-        QCOMPARE(field<QLabel>(window, "Picture1")->text(), QStringLiteral("cr\u00E8me-br\u00FBl\u00E9e"));
-        QCOMPARE(field<QLineEdit>(window, "keyPassword")->text(), fromCodePage(stored));
+        QCOMPARE(field<QLineEdit>(window, "keyPassword")->text(), QStringLiteral("cr\u00E8me-br\u00FBl\u00E9e"));
     }
 
     void keyboard()

@@ -331,7 +331,7 @@ private slots:
         fixture.program->keyBrowser()->model()->addKey(added);
 
         // A wrong password for Bob changes nothing.
-        fixture.program->tray()->mnuLogin_Click();
+        fixture.program->showLoginForm();
         login.attempt(QStringLiteral("Bob"), QStringLiteral("pw1"));
         login.form->Timer1_Timer();
         QCOMPARE(MessageBox::takeRecorded().size(), 1);

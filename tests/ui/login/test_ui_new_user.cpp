@@ -15,6 +15,12 @@ using tessary::test::Fixture;
 
 namespace {
 
+void typePasswords(NewUser* window, const QString& password, const QString& confirmed)
+{
+    window->findChild<QLineEdit*>(QStringLiteral("Text2"))->setText(password);
+    window->findChild<QLineEdit*>(QStringLiteral("Text3"))->setText(confirmed);
+}
+
 } // namespace
 
 class TestUiNewUser : public QObject
@@ -29,8 +35,9 @@ private slots:
         QCOMPARE(window->windowTitle(), QStringLiteral("New User"));
         QCOMPARE(window->findChild<QLineEdit*>(QStringLiteral("Text1"))->text(), QStringLiteral("Username"));
         QLineEdit* password = window->findChild<QLineEdit*>(QStringLiteral("Text2"));
-        QCOMPARE(password->text(), QStringLiteral("a"));
-        QCOMPARE(password->echoMode(), QLineEdit::Normal);
+        QCOMPARE(password->text(), QString());
+        QCOMPARE(password->echoMode(), QLineEdit::Password);
+        QCOMPARE(window->findChild<QLineEdit*>(QStringLiteral("Text3"))->echoMode(), QLineEdit::Password);
         QCOMPARE(window->findChild<QLabel*>(QStringLiteral("Label1"))->text(),
                  QStringLiteral("New User Screen. And yes, we do need another fractal image."));
         QCOMPARE(window->findChild<QLabel*>(QStringLiteral("Label2"))->text(), QStringLiteral("Username:"));
@@ -45,7 +52,7 @@ private slots:
             int index;
             const char* caption;
             bool enabled;
-        } buttons[] = {{6, "&Finish", true}, {9, "&Help", false}, {8, "&Cancel", false}, {7, "< &Back", false}};
+        } buttons[] = {{6, "&Finish", false}, {9, "&Help", false}, {8, "&Cancel", true}, {7, "< &Back", false}};
         for (const auto& button : buttons) {
             auto* widget = window->findChild<QPushButton*>(QStringLiteral("cmdNav_%1").arg(button.index));
             QVERIFY(widget);
@@ -54,20 +61,78 @@ private slots:
         }
     }
 
-    void finishWithTheInitialTexts()
+    // Finish waits for the same password twice and says why it waits; a weak one is warned of, not refused.
+    void finishWantsTheSamePasswordTwice_data()
     {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("confirmed");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<QString>("note");
+        QTest::newRow("nothing typed") << QString() << QString() << false
+                                       << QStringLiteral(
+                                              "Type the master password, then the same again under Confirm.");
+        QTest::newRow("not confirmed") << QStringLiteral("a") << QString() << false
+                                       << QStringLiteral("The two passwords differ.");
+        QTest::newRow("one letter") << QStringLiteral("a") << QStringLiteral("a") << true << weakPasswordWarning();
+        QTest::newRow("11 letters, one case")
+            << QStringLiteral("abcdefghijk") << QStringLiteral("abcdefghijk") << true << weakPasswordWarning();
+        QTest::newRow("mixed") << QStringLiteral("Tr0ub4dor&3") << QStringLiteral("Tr0ub4dor&3") << true << QString();
+    }
+
+    void finishWantsTheSamePasswordTwice()
+    {
+        QFETCH(QString, password);
+        QFETCH(QString, confirmed);
+        QFETCH(bool, enabled);
+        QFETCH(QString, note);
         Fixture fixture;
         fixture.program->startProgram({});
         NewUser* window = fixture.program->newUser();
-        QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("cmdNav_6")), Qt::LeftButton);
+        typePasswords(window, password, confirmed);
+        QCOMPARE(window->passwordNote(), note);
+        auto* finish = window->findChild<QPushButton*>(QStringLiteral("cmdNav_6"));
+        QCOMPARE(finish->isEnabled(), enabled);
+        QTest::mouseClick(finish, Qt::LeftButton);
+        QCOMPARE(fixture.exists(QStringLiteral("Username.keyRing")), enabled);
+        QCOMPARE(window->isVisible(), !enabled);
+        if (!enabled)
+            return;
         QVERIFY(MessageBox::takeRecorded().isEmpty());
-        QVERIFY(fixture.exists(QStringLiteral("Username.keyRing")));
         QCOMPARE(fileBytes(fixture.path(QString::fromLatin1(userListFileName))), QByteArray("\"Username\"\r\n"));
-        QVERIFY(!window->isVisible());
-        QVERIFY(fixture.program->keyBrowser()->isVisible());
-        QCOMPARE(fixture.program->keyBrowser()->model()->rowCount(), 0);
         QCOMPARE(fixture.program->session().currentUserName(), QStringLiteral("Username"));
-        QCOMPARE(fixture.storedKeys(QStringLiteral("Username"), QStringLiteral("a")), QList<QByteArray>());
+        QCOMPARE(fixture.storedKeys(QStringLiteral("Username"), password), QList<QByteArray>());
+        // The typed password does not stay in the hidden window.
+        QCOMPARE(window->findChild<QLineEdit*>(QStringLiteral("Text2"))->text(), QString());
+    }
+
+    // Cancel and Esc close the window; with nothing else open the program ends, as Login's Cancel ends it.
+    void cancelAndEscClose_data()
+    {
+        QTest::addColumn<bool>("esc");
+        QTest::addColumn<bool>("loggedIn");
+        for (bool esc : {false, true})
+            for (bool loggedIn : {false, true})
+                QTest::addRow("%s, %s", esc ? "Esc" : "Cancel", loggedIn ? "key browser open" : "alone")
+                    << esc << loggedIn;
+    }
+
+    void cancelAndEscClose()
+    {
+        QFETCH(bool, esc);
+        QFETCH(bool, loggedIn);
+        tessary::test::Browser browser;
+        Fixture& fixture = browser.fixture;
+        if (!loggedIn)
+            fixture.program->keyBrowser()->hide();
+        fixture.program->showNewUserWindow();
+        NewUser* window = fixture.program->newUser();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        if (esc)
+            QTest::keyClick(window->focusWidget(), Qt::Key_Escape);
+        else
+            window->cmdNav_Click(NewUser::Cancel);
+        QVERIFY(!window->isVisible());
+        QCOMPARE(fixture.ends, loggedIn ? 0 : 1);
     }
 
     void enterPressesFinish_data()
@@ -84,6 +149,7 @@ private slots:
         fixture.program->startProgram({});
         NewUser* window = fixture.program->newUser();
         QVERIFY(QTest::qWaitForWindowActive(window));
+        typePasswords(window, QStringLiteral("a"), QStringLiteral("a"));
         auto* text = window->findChild<QLineEdit*>(box);
         text->setFocus();
         QTest::keyClick(text, Qt::Key_Return);
@@ -98,6 +164,7 @@ private slots:
         fixture.program->showNewUserWindow();
         NewUser* window = fixture.program->newUser();
         window->findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("Mary Ann O'Neil"));
+        typePasswords(window, QStringLiteral("a"), QStringLiteral("a"));
         window->cmdNav_Click(NewUser::Finish);
         QVERIFY(fixture.exists(QStringLiteral("MaryAnnONeil.keyRing")));
         QCOMPARE(readUserList(fixture.path(QString::fromLatin1(userListFileName))),
@@ -117,8 +184,11 @@ private slots:
         QTest::newRow("no file name") << QString() << QStringLiteral("...") << QStringLiteral("pw")
                                       << noFileNameMessage(QStringLiteral("..."));
         QTest::newRow("empty name") << QString() << QString() << QStringLiteral("pw") << noFileNameMessage({});
-        QTest::newRow("empty password") << QString() << QStringLiteral("Cy") << QString()
-                                        << emptyMasterPasswordMessage();
+        // Its key ring's lock, "<name>.keyRing.lock", would pass the 255 bytes of a file name.
+        QTest::newRow("243-letter name") << QString() << QString(243, u'n') << QStringLiteral("pw")
+                                         << QStringLiteral("The user name is too long to name a key ring file after: "
+                                                           "this file system takes at most 242 of its letters, "
+                                                           "digits, \"-\", \"_\" and \"~\".");
         QTest::newRow("217 characters") << QString() << QStringLiteral("Cy") << QString(217, QLatin1Char('p'))
                                         << longMasterPasswordMessage();
     }
@@ -138,7 +208,7 @@ private slots:
         fixture.program->showNewUserWindow();
         NewUser* window = fixture.program->newUser();
         window->findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(name);
-        window->findChild<QLineEdit*>(QStringLiteral("Text2"))->setText(password);
+        typePasswords(window, password, password);
         window->cmdNav_Click(NewUser::Finish);
 
         const QList<MessageBox::Shown> shown = MessageBox::takeRecorded();
@@ -158,7 +228,7 @@ private slots:
         fixture.program->showNewUserWindow();
         NewUser* window = fixture.program->newUser();
         const QString password(216, QLatin1Char('p'));
-        window->findChild<QLineEdit*>(QStringLiteral("Text2"))->setText(password);
+        typePasswords(window, password, password);
         window->cmdNav_Click(NewUser::Finish);
         QVERIFY(MessageBox::takeRecorded().isEmpty());
         QCOMPARE(fixture.storedKeys(QStringLiteral("Username"), password), QList<QByteArray>());
@@ -173,10 +243,8 @@ private slots:
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown[0].title, QStringLiteral("[Leave me alone!]"));
         QCOMPARE(shown[0].text, QStringLiteral("Bah, humbug! Help yourself!\n\rRTFM (Read the... manual)"));
-        for (int index : {NewUser::Back, NewUser::Cancel}) {
-            fixture.program->newUser()->cmdNav_Click(index);
-            QVERIFY(MessageBox::takeRecorded().isEmpty());
-        }
+        fixture.program->newUser()->cmdNav_Click(NewUser::Back);
+        QVERIFY(MessageBox::takeRecorded().isEmpty());
         QVERIFY(fixture.program->newUser()->isVisible());
     }
 
@@ -184,6 +252,7 @@ private slots:
     {
         Fixture fixture;
         fixture.program->startProgram({});
+        typePasswords(fixture.program->newUser(), QStringLiteral("a"), QStringLiteral("a"));
         fixture.program->newUser()->cmdNav_Click(NewUser::Finish);
         KeyRecord record;
         record.name = "first key";

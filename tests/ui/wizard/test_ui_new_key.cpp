@@ -3,15 +3,17 @@
 // the check runs, text the key ring cannot hold and a save that fails.
 #include "analysis/crack_time.h"
 #include "analysis/strength_meter.h"
+#include "ui/widgets/generator_panel.h"
 #include "ui/widgets/key_table_model.h"
 #include "ui/widgets/meter_bar.h"
 #include "ui/wizard/new_key.h"
 #include "ui/wizard/report_area.h"
 #include "ui_fixture.h"
 
-#include <QLabel>
+#include <QAccessible>
 #include <QCheckBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -132,7 +134,8 @@ private slots:
         QTest::newRow("nothing typed") << QString() << QString();
         QTest::newRow("taken") << QStringLiteral("beta") << namesMustBeUniqueMessage();
         QTest::newRow("outside the code page")
-            << QStringLiteral("\u0416ar") << unstorableTextMessage(QStringLiteral("key name"), QStringLiteral("\u0416"));
+            << QStringLiteral("\u0416ar")
+            << unstorableTextMessage(QStringLiteral("key name"), QStringLiteral("\u0416"));
     }
 
     void whyANameIsRefused()
@@ -274,8 +277,7 @@ private slots:
         QCOMPARE(window->focusWidget()->objectName(), focusAfter);
         // Enter that moved on leaves the notes as typed; Ctrl+Enter is their line break.
         if (name == QLatin1String("keyDescription"))
-            QCOMPARE(static_cast<QPlainTextEdit*>(target)->toPlainText(),
-                     modifiers ? text + QLatin1Char('\n') : text);
+            QCOMPARE(static_cast<QPlainTextEdit*>(target)->toPlainText(), modifiers ? text + QLatin1Char('\n') : text);
     }
 
     void storedKeyReadBack_data()
@@ -645,14 +647,44 @@ private slots:
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown[0].kind, MessageBox::Kind::Failure);
         QVERIFY(shown[0].text.endsWith(keptUnsavedMessage({}).mid(2)));
-        QVERIFY(!window->isVisible());
-        QCOMPARE(browser.window->model()->rowCount(), 4);
-        QVERIFY(browser.table().findKey("bank") > 0);
+        // Nothing in the list the file does not hold; the wizard waits on its last page with its answers.
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->currentPage(), int(NewKeyWalk::ClosingPage));
+        QCOMPARE(browser.window->model()->rowCount(), 3);
+        QCOMPARE(browser.table().findKey("bank"), KeyTable::notFound);
 
-        // The save at the end tries again.
+        // Finish again once the file can be written.
         QVERIFY(QDir().rmdir(ring));
-        browser.fixture.program->shutdownProgram();
+        window->cmdNav_Click(NewKey::Next);
+        QVERIFY(MessageBox::takeRecorded().isEmpty());
+        QVERIFY(!window || !window->isVisible());
+        QCOMPARE(browser.window->model()->rowCount(), 4);
         QCOMPARE(stored(browser.fixture, "bank").password.left(6), QByteArray("abcde") + '\0');
+    }
+
+    // The generator on the password page: its password in the box, scored by the meter, and Next enabled.
+    void generatorFillsThePasswordBox()
+    {
+        Browser browser;
+        QPointer<NewKey> window = open(browser);
+        window->cmdNav_Click(NewKey::Next);
+        window->findChild<QLineEdit*>(QStringLiteral("keyName"))->setText(QStringLiteral("bank"));
+        window->cmdNav_Click(NewKey::Next);
+        auto* box = window->findChild<QLineEdit*>(QStringLiteral("passwordBox"));
+        QCOMPARE(box->echoMode(), QLineEdit::Password);
+        window->generator()->generateButton()->click();
+        QCOMPARE(box->text().size(), GeneratorOptions::defaultLength);
+        auto* score = window->findChild<MeterBar*>(QStringLiteral("totalScore"));
+        QCOMPARE(score->value(), int(meterScores(toCodePage(box->text())).total));
+        QVERIFY(score->value() > 0);
+        // What a screen reader hears of the bar: a named progress bar and its value.
+        QAccessibleInterface* heard = QAccessible::queryAccessibleInterface(score);
+        QCOMPARE(heard->role(), QAccessible::ProgressBar);
+        QCOMPARE(heard->text(QAccessible::Name), QStringLiteral("Score"));
+        QCOMPARE(heard->valueInterface()->currentValue().toInt(), score->value());
+        QVERIFY(window->findChild<QPushButton*>(QStringLiteral("cmdNav_6"))->isEnabled());
+        window->findChild<QCheckBox*>(QStringLiteral("showPassword"))->setChecked(true);
+        QCOMPARE(box->echoMode(), QLineEdit::Normal);
     }
 };
 
