@@ -56,6 +56,13 @@ inline void release(QByteArray& secret)
     secret.clear();
 }
 
+inline void release(QString& secret)
+{
+    if (!secret.data_ptr().isShared())
+        detail::wipeInPlace(secret);
+    secret.clear();
+}
+
 // A copy with a block of its own, for a secret that must outlive the wipe of the text it came from: a plain copy
 // shares the block, and wiping either wipes both.
 inline QByteArray ownCopy(const QByteArray& secret)

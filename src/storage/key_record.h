@@ -28,12 +28,13 @@ struct KeyRecord
     friend bool operator==(const KeyRecord&, const KeyRecord&) = default;
 };
 
-// A copy whose texts have blocks of their own: wiping the record it came from leaves it whole.
+// A copy whose texts (and salt) have blocks of their own: wiping the record it came from leaves it whole.
 inline KeyRecord ownCopy(const KeyRecord& record)
 {
     KeyRecord copy = record;
     for (QByteArray* text : copy.texts())
         text->detach();
+    copy.salt.detach();
     return copy;
 }
 

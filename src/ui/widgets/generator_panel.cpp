@@ -187,7 +187,7 @@ void GeneratorPanel::generate()
     QString password = fromCodePage(made.password);
     wipe(made.password);
     emit generated(password);
-    wipe(password);
+    release(password); // the password box holds it now
     m_result->setText(generatedBitsText(made.bits));
 }
 

@@ -216,7 +216,7 @@ void NewKey::finish()
 {
     KeyRecord record;
     record.name = toCodePage(m_keyName->text());
-    record.password = m_passwordBuffer;
+    record.password = ownCopy(m_passwordBuffer); // the buffer stays for another Finish
     record.description = toCodePage(storedNotes(m_keyDescription->toPlainText()));
     record.url = completeUrl(toCodePage(m_keyURL->text()));
     record.userName = toCodePage(m_keyUsername->text());

@@ -132,7 +132,7 @@ private slots:
         QFETCH(bool, stores);
         QFETCH(bool, closes);
         Browser browser;
-        const KeyRecord before = browser.table().slot(1);
+        const KeyRecord before = ownCopy(browser.table().slot(1)); // the change wipes the old texts in place
         ModifyKey* window = openFor(browser, 0);
         field<QLineEdit>(window, "keyURL")->setText(QStringLiteral("https://new.example"));
         field<QLineEdit>(window, "keyUsername")->setText(QStringLiteral("new user"));
@@ -254,7 +254,7 @@ private slots:
     void aFailedSaveKeepsTheWindow()
     {
         Browser browser;
-        const KeyRecord before = browser.table().slot(1);
+        const KeyRecord before = ownCopy(browser.table().slot(1)); // the change wipes the old texts in place
         const QByteArray file = fileBytes(browser.fixture.path(QStringLiteral("Ann.keyRing")));
         ModifyKey* window = openFor(browser, 0);
         field<QLineEdit>(window, "keyURL")->setText(QStringLiteral("https://new.example"));
@@ -326,7 +326,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, refusal);
         Browser browser;
-        const KeyRecord before = browser.table().slot(1);
+        const KeyRecord before = ownCopy(browser.table().slot(1)); // the change wipes the old texts in place
         ModifyKey* window = openFor(browser, 0);
         // A storable change beside the one in question: refused together or stored together.
         field<QLineEdit>(window, box == QLatin1String("keyURL") ? "keyUsername" : "keyURL")
