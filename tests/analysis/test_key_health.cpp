@@ -4,6 +4,7 @@
 #include "storage/key_fields.h"
 #include "storage/ole_date.h"
 
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -183,6 +184,54 @@ private slots:
         QVERIFY(breaches.open(writeList(dir, text), reason));
         QCOMPARE(breaches.countOfHash(sha1Hex("listed 1")), count);
         QCOMPARE(breaches.failed(), failed);
+    }
+
+    // Bisecting a list out of order finds listed hashes unlisted: every look-up either finds its hash or fails, and
+    // the list is refused by the end.
+    void unsortedBreachLists_data()
+    {
+        QTest::addColumn<QString>("order");
+        QTest::newRow("shuffled") << QStringLiteral("shuffled");
+        QTest::newRow("reversed") << QStringLiteral("reversed");
+        QTest::newRow("by count, most seen first") << QStringLiteral("count");
+        QTest::newRow("two sorted lists one after the other") << QStringLiteral("joined");
+        QTest::newRow("sorted, lower-case hex") << QStringLiteral("lower");
+    }
+
+    void unsortedBreachLists()
+    {
+        QFETCH(QString, order);
+        QList<QPair<QByteArray, qint64>> lines;
+        QRandomGenerator random(23);
+        for (int i = 0; i < 2000; ++i)
+            lines.append({sha1Hex("listed " + QByteArray::number(i)), random.bounded(1, 1000000)});
+        if (order == QStringLiteral("joined"))
+            std::sort(lines.begin() + 1000, lines.end());
+        std::sort(lines.begin(), lines.begin() + (order == QStringLiteral("joined") ? 1000 : 2000));
+        if (order == QStringLiteral("shuffled"))
+            std::shuffle(lines.begin(), lines.end(), random);
+        else if (order == QStringLiteral("reversed"))
+            std::reverse(lines.begin(), lines.end());
+        else if (order == QStringLiteral("count"))
+            std::sort(lines.begin(), lines.end(), [](const auto& a, const auto& b) { return a.second > b.second; });
+        QByteArray text;
+        for (const auto& [hash, count] : lines) {
+            const QByteArray written = order == QStringLiteral("lower") ? hash.toLower() : hash;
+            text += written + ':' + QByteArray::number(count) + "\r\n";
+        }
+        QTemporaryDir dir;
+        BreachList breaches;
+        QString reason;
+        QVERIFY(breaches.open(writeList(dir, text), reason));
+        for (int i : {0, 1, 2, 1000, 1999}) {
+            const QByteArray hash = sha1Hex("listed " + QByteArray::number(i));
+            QVERIFY2(breaches.countOfHash(hash) > 0 || breaches.failed(), qPrintable(QString::number(i)));
+        }
+        QCOMPARE(breaches.failed(), order != QStringLiteral("lower"));
+        QCOMPARE(breaches.failure(QStringLiteral("hibp.txt")),
+                 order == QStringLiteral("lower") ? QString()
+                                                  : QStringLiteral("hibp.txt is not sorted by hash; sort it with `sort "
+                                                                   "-t: -k1,1`"));
     }
 
     void unreadableBreachLists_data()

@@ -575,6 +575,17 @@ void TestCliKeys::audit()
               "pw\n");
     QCOMPARE(run.exitCode, 1);
     QVERIFY2(run.err.contains("nowhere.txt"), run.err.constData());
+    // Out of order, the bisection would call "password" unlisted: the list is refused instead.
+    QByteArray reversed;
+    for (int i = 0; i < 300; ++i)
+        reversed.prepend(QByteArray::number(i, 16).rightJustified(40, '0') + ":1\r\n");
+    QVERIFY(writeFile(path(QStringLiteral("reversed.txt")),
+                      reversed + "5BAA61E4C9B93F3F0682250B6CF8331B7EE68FD8:3861493\r\n"));
+    run = cli({QStringLiteral("audit"), QStringLiteral("Ann"), QStringLiteral("--breached"), QStringLiteral("reversed.txt")},
+              "pw\n");
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY(run.out.isEmpty());
+    QCOMPARE(run.err, line(QStringLiteral("reversed.txt is not sorted by hash; sort it with `sort -t: -k1,1`")));
     run = cli({QStringLiteral("audit"), QStringLiteral("Ann")}, "PW\n");
     QCOMPARE(run.exitCode, 1);
     QCOMPARE(run.err, line(QStringLiteral("Incorrect Password!")));
