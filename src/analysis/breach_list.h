@@ -16,7 +16,8 @@ namespace tessary {
 class BreachList
 {
 public:
-    // False, with `reason` set, when the file cannot be read (missing, no regular file, unreadable).
+    // False, with `reason` set, when the file cannot be read (missing, no regular file, unreadable). A list whose
+    // lines at evenly spaced offsets are out of order opens, but failed() is then true.
     bool open(const QString& path, QString& reason);
 
     // How often the password of this hash (40 upper-case hex digits) was seen; 0 when it is not listed. Safe to
