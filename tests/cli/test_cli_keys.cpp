@@ -6,6 +6,7 @@
 #include "storage/key_fields.h"
 #include "storage/key_ring_file.h"
 #include "storage/ole_date.h"
+#include "storage/user_list.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -521,6 +522,14 @@ void TestCliKeys::users()
     run = cli({QStringLiteral("users")});
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.out, QByteArray("Bob Smith\na, b\nZo\xc3\xab\n"));
+    // Names written into the list by hand reach the terminal escaped.
+    QFile list(path(QString::fromLatin1(userListFileName)));
+    QVERIFY(list.open(QIODevice::Append));
+    list.write("\"\x1b]0;owned\x07\tx\"\r\n");
+    list.close();
+    run = cli({QStringLiteral("users")});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(run.out.endsWith("\n\\x1b]0;owned\\x07\\tx\n"));
 }
 
 void TestCliKeys::directories()
