@@ -21,8 +21,8 @@ bool overlapsMaster(QByteArrayView password, const QString& master)
     QString text = fromCodePage(password);
     const QString& shorter = text.size() <= master.size() ? text : master;
     const QString& longer = text.size() <= master.size() ? master : text;
-    const bool within = text == master || (shorter.size() >= masterOverlapMinimum &&
-                                           longer.contains(shorter, Qt::CaseInsensitive));
+    const bool within =
+        text == master || (shorter.size() >= masterOverlapMinimum && longer.contains(shorter, Qt::CaseInsensitive));
     wipe(text);
     return within;
 }
@@ -61,7 +61,8 @@ QList<KeyHealth> checkKeyHealth(const KeyTable& table, QByteArrayView masterPass
     // zxcvbn and the breach list take most of the time: the keys are judged on two threads at once.
     const auto judgeSlots = [&](int first) {
         for (int slot = first; slot <= count; slot += 2)
-            judgements[static_cast<std::size_t>(slot - 1)] = judge(usablePasswordView(table.slot(slot)), options.breaches);
+            judgements[static_cast<std::size_t>(slot - 1)] =
+                judge(usablePasswordView(table.slot(slot)), options.breaches);
     };
     {
         const std::jthread other(judgeSlots, 2);
@@ -69,8 +70,6 @@ QList<KeyHealth> checkKeyHealth(const KeyTable& table, QByteArrayView masterPass
     }
     QString master = fromCodePage(masterPassword);
 
-    const QDateTime oldBefore =
-        options.olderThanYears ? options.now.addDays(-365LL * *options.olderThanYears) : QDateTime();
     QList<KeyHealth> result;
     result.reserve(count);
     for (int slot = 1; slot <= count; ++slot) {
@@ -82,7 +81,8 @@ QList<KeyHealth> checkKeyHealth(const KeyTable& table, QByteArrayView masterPass
         health.score = judgement.score;
         health.entropyBits = judgement.bits;
         health.breachCount = judgement.breachCount;
-        for (int other = 1; other <= count; ++other) {
+        // Two empty passwords are two keys to fill in, not one secret in two places.
+        for (int other = 1; other <= count && !password.isEmpty(); ++other) {
             if (other != slot && usablePasswordView(table.slot(other)) == password)
                 health.reusedWith.append(table.slot(other).name);
         }
@@ -97,9 +97,10 @@ QList<KeyHealth> checkKeyHealth(const KeyTable& table, QByteArrayView masterPass
             health.reasons.append(HealthReason::Reused);
         if (!master.isEmpty() && overlapsMaster(password, master))
             health.reasons.append(HealthReason::Master);
-        if (oldBefore.isValid()) {
+        if (options.olderThanYears) {
+            // Calendar years, as QDate counts them: a key made on 29 February is a year old on 28 February.
             const QDateTime created(fromOleDate(record.dateCreated), fromOleTime(record.timeCreated));
-            if (created.isValid() && created < oldBefore)
+            if (created.isValid() && created.addYears(*options.olderThanYears) < options.now)
                 health.reasons.append(HealthReason::Old);
         }
         result.append(std::move(health));
@@ -137,9 +138,8 @@ QString reasonList(const QList<HealthReason>& reasons)
 
 QString attentionSummary(const QList<KeyHealth>& health)
 {
-    const auto needing = std::count_if(health.begin(), health.end(), [](const KeyHealth& key) {
-        return !key.reasons.isEmpty();
-    });
+    const auto needing =
+        std::count_if(health.begin(), health.end(), [](const KeyHealth& key) { return !key.reasons.isEmpty(); });
     return QStringLiteral("%1 of %2 keys need attention.").arg(needing).arg(health.size());
 }
 

@@ -67,7 +67,7 @@ int auditCommand(const Invocation& invocation, Console& console)
     const QList<KeyHealth> health = checkKeyHealth(table, access.session().secret().password, options);
     // Counts from a list that failed half-way would say "not breached" of keys that may be.
     if (breaches.failed()) {
-        console.err(QStringLiteral("Cannot read the breach list %1: %2").arg(file, breaches.failure()));
+        console.err(breaches.failure(file));
         return failed;
     }
 

@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include "cli/key_output.h"
 #include "storage/user_list.h"
 
 #include <QDir>
@@ -16,7 +17,7 @@ int usersCommand(const Invocation& invocation, Console& console)
         return failed;
     }
     for (const QString& name : names)
-        console.out(name);
+        console.out(printable(name));
     return done;
 }
 

@@ -3,6 +3,7 @@
 #include <QList>
 
 #include <algorithm>
+#include <optional>
 
 namespace tessary {
 
@@ -15,6 +16,44 @@ bool isDigits(QByteArrayView text)
 {
     return !text.isEmpty() && text.size() <= 18 &&
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+bool isHexDigits(QByteArrayView text)
+{
+    return !text.isEmpty() && text.size() <= longestChunkSize && std::all_of(text.begin(), text.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+    });
+}
+
+// A chunk's size: bare hex digits, then optional extensions after a semicolon, blanks allowed before it only.
+// toLongLong alone would take "0x5d", "+5d" and " 5d", which a server and a proxy between may read differently.
+std::optional<qint64> chunkSize(QByteArrayView line)
+{
+    QByteArrayView digits = line;
+    if (const qsizetype semicolon = line.indexOf(';'); semicolon >= 0) {
+        digits = line.first(semicolon);
+        while (digits.endsWith(' ') || digits.endsWith('\t'))
+            digits.chop(1);
+    }
+    if (!isHexDigits(digits))
+        return std::nullopt;
+    return digits.toLongLong(nullptr, 16);
+}
+
+// The body's length from every Content-Length field, -1 when there is none. Each field may be a list, and all must
+// give the same digits (else nothing), or two readers of the response could split it in different places.
+std::optional<qint64> bodyLength(const QByteArrayList& fields)
+{
+    QByteArray length;
+    for (const QByteArray& field : fields) {
+        for (const QByteArray& value : field.split(',')) {
+            const QByteArray digits = value.trimmed();
+            if (!isDigits(digits) || (!length.isEmpty() && digits != length))
+                return std::nullopt;
+            length = digits;
+        }
+    }
+    return length.isEmpty() ? -1 : length.toLongLong();
 }
 
 } // namespace
@@ -88,12 +127,12 @@ HttpResponse::Progress HttpResponse::parseHead()
             m_head.clear();
             continue;
         }
-        const QByteArray length = header("Content-Length");
-        if (!length.isEmpty() && !isDigits(length)) {
+        const std::optional<qint64> length = bodyLength(headers("Content-Length"));
+        if (!length) {
             m_phase = Phase::Broken;
             return progress();
         }
-        m_length = length.isEmpty() ? -1 : length.toLongLong();
+        m_length = *length;
         if (header("Transfer-Encoding").toLower().contains("chunked")) {
             m_length = -1;
             m_phase = Phase::ChunkSize;
@@ -124,10 +163,9 @@ HttpResponse::Progress HttpResponse::parseBody()
         case Phase::ChunkSize: {
             if (!takeLine(line))
                 return progress();
-            const QByteArray digits = line.split(';').constFirst().trimmed(); // the size, without extensions
-            bool ok = false;
-            m_chunkLeft = digits.size() <= longestChunkSize ? digits.toLongLong(&ok, 16) : 0;
-            m_phase = !ok || m_chunkLeft < 0 ? Phase::Broken : m_chunkLeft == 0 ? Phase::Trailer : Phase::ChunkData;
+            const std::optional<qint64> size = chunkSize(line);
+            m_chunkLeft = size.value_or(0);
+            m_phase = !size ? Phase::Broken : m_chunkLeft == 0 ? Phase::Trailer : Phase::ChunkData;
             break;
         }
         case Phase::ChunkData: {
@@ -140,11 +178,20 @@ HttpResponse::Progress HttpResponse::parseBody()
             m_phase = Phase::ChunkEnd;
             break;
         }
-        case Phase::ChunkEnd:
-            if (!takeLine(line))
+        case Phase::ChunkEnd: {
+            // CR LF and nothing else: refused at the first wrong byte, not after a line of any length.
+            const QByteArrayView lineEnd("\r\n");
+            const QByteArrayView rest = QByteArrayView(m_pending).sliced(m_offset);
+            if (!lineEnd.startsWith(rest.first(std::min(rest.size(), lineEnd.size())))) {
+                m_phase = Phase::Broken;
+                break;
+            }
+            if (rest.size() < lineEnd.size())
                 return progress();
-            m_phase = line.isEmpty() ? Phase::ChunkSize : Phase::Broken;
+            m_offset += lineEnd.size();
+            m_phase = Phase::ChunkSize;
             break;
+        }
         case Phase::Trailer:
             if (!takeLine(line))
                 return progress();
@@ -159,12 +206,19 @@ HttpResponse::Progress HttpResponse::parseBody()
 
 QByteArray HttpResponse::header(QByteArrayView name) const
 {
+    const QByteArrayList values = headers(name);
+    return values.isEmpty() ? QByteArray() : values.constFirst();
+}
+
+QByteArrayList HttpResponse::headers(QByteArrayView name) const
+{
+    QByteArrayList values;
     for (const QByteArray& line : m_head.split('\n').mid(1)) {
         const qsizetype colon = line.indexOf(':');
         if (colon > 0 && QByteArrayView(line).first(colon).trimmed().compare(name, Qt::CaseInsensitive) == 0)
-            return line.mid(colon + 1).trimmed();
+            values.append(line.mid(colon + 1).trimmed());
     }
-    return {};
+    return values;
 }
 
 } // namespace tessary

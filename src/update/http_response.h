@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QByteArrayView>
 
 namespace tessary {
@@ -11,7 +12,8 @@ namespace tessary {
 class HttpResponse
 {
 public:
-    enum class Progress {
+    enum class Progress
+    {
         NeedMore,  // the response goes on
         Complete,  // the whole response is here (bytes after it are ignored)
         Malformed, // no HTTP response, or one broken off
@@ -25,12 +27,24 @@ public:
     int status() const { return m_status; }
     // The first field of that name (any letter case), without the blanks around its value; empty when none.
     QByteArray header(QByteArrayView name) const;
+    // Every field of that name, in order.
+    QByteArrayList headers(QByteArrayView name) const;
     // The announced length of the body, -1 when there is none.
     qint64 contentLength() const { return m_length; }
     const QByteArray& body() const { return m_body; }
 
 private:
-    enum class Phase { Head, Body, ChunkSize, ChunkData, ChunkEnd, Trailer, Done, Broken };
+    enum class Phase
+    {
+        Head,
+        Body,
+        ChunkSize,
+        ChunkData,
+        ChunkEnd,
+        Trailer,
+        Done,
+        Broken
+    };
     Progress parseHead();
     Progress parseBody();
     // The next line of m_pending, without its line end, or false when it has not ended yet.

@@ -4,6 +4,7 @@
 #include "storage/key_fields.h"
 #include "storage/ole_date.h"
 
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -48,7 +49,7 @@ private slots:
         QTest::addColumn<QList<HealthReason>>("reasons");
         const QByteArray strong = "Vq8#mT2!xLp9$wRz4&Nc";
         QTest::newRow("strong and new") << strong << 0 << QList<R>{};
-        QTest::newRow("empty") << QByteArray() << 0 << QList<R>{R::Empty};
+        QTest::newRow("empty, as another is") << QByteArray() << 0 << QList<R>{R::Empty};
         QTest::newRow("a dictionary word") << QByteArray("password") << 0 << QList<R>{R::Weak, R::Breached};
         QTest::newRow("the master password") << QByteArray("Correct Horse Battery 9!") << 0
                                              << QList<R>{R::Master};
@@ -78,15 +79,51 @@ private slots:
         KeyTable table;
         add(table, "judged", password, age);
         add(table, "twin of batt", "batt");
+        add(table, "empty too", "");
         HealthOptions options;
         options.olderThanYears = 1;
         options.breaches = &breaches;
         options.now = now;
         const QList<KeyHealth> health = checkKeyHealth(table, "Correct Horse Battery 9!", options);
-        QCOMPARE(health.size(), 2);
+        QCOMPARE(health.size(), 3);
         QCOMPARE(health.first().slot, 1);
         QCOMPARE(health.first().reasons, reasons);
         QCOMPARE(health.first().breachCount > 0, reasons.contains(R::Breached));
+    }
+
+    // "Older than N years" counts calendar years, across leap days too.
+    void olderThan_data()
+    {
+        QTest::addColumn<QDateTime>("created");
+        QTest::addColumn<QDateTime>("at");
+        QTest::addColumn<int>("years");
+        QTest::addColumn<bool>("old");
+        const auto stamp = [](int year, int month, int day, int minute) {
+            return QDateTime(QDate(year, month, day), QTime(12, minute));
+        };
+        QTest::newRow("29 Feb, a minute before 28 Feb") << stamp(2024, 2, 29, 0) << stamp(2025, 2, 28, 0) << 1 << false;
+        QTest::newRow("29 Feb, a minute after 28 Feb") << stamp(2024, 2, 29, 0) << stamp(2025, 2, 28, 1) << 1 << true;
+        QTest::newRow("365 days of a leap year") << stamp(2024, 1, 1, 0) << stamp(2024, 12, 31, 1) << 1 << false;
+        QTest::newRow("3650 days") << stamp(2016, 6, 1, 0) << stamp(2026, 5, 30, 1) << 10 << false;
+        QTest::newRow("ten years and a minute") << stamp(2016, 6, 1, 0) << stamp(2026, 6, 1, 1) << 10 << true;
+        QTest::newRow("0 years: any key made before") << stamp(2026, 6, 1, 0) << stamp(2026, 6, 1, 1) << 0 << true;
+    }
+
+    void olderThan()
+    {
+        QFETCH(QDateTime, created);
+        QFETCH(QDateTime, at);
+        QFETCH(int, years);
+        QFETCH(bool, old);
+        KeyTable table;
+        KeyRecord record;
+        record.name = "key";
+        record.password = passwordBuffer("Vq8#mT2!xLp9$wRz4&Nc");
+        QCOMPARE(table.addKey(record, created), KeyTable::AddResult::Added);
+        HealthOptions options;
+        options.olderThanYears = years;
+        options.now = at;
+        QCOMPARE(checkKeyHealth(table, "master", options).first().reasons, old ? QList<R>{R::Old} : QList<R>{});
     }
 
     void reusedGroupsAndNoPasswordReturned()
@@ -183,6 +220,54 @@ private slots:
         QVERIFY(breaches.open(writeList(dir, text), reason));
         QCOMPARE(breaches.countOfHash(sha1Hex("listed 1")), count);
         QCOMPARE(breaches.failed(), failed);
+    }
+
+    // Bisecting a list out of order finds listed hashes unlisted: every look-up either finds its hash or fails, and
+    // the list is refused by the end.
+    void unsortedBreachLists_data()
+    {
+        QTest::addColumn<QString>("order");
+        QTest::newRow("shuffled") << QStringLiteral("shuffled");
+        QTest::newRow("reversed") << QStringLiteral("reversed");
+        QTest::newRow("by count, most seen first") << QStringLiteral("count");
+        QTest::newRow("two sorted lists one after the other") << QStringLiteral("joined");
+        QTest::newRow("sorted, lower-case hex") << QStringLiteral("lower");
+    }
+
+    void unsortedBreachLists()
+    {
+        QFETCH(QString, order);
+        QList<QPair<QByteArray, qint64>> lines;
+        QRandomGenerator random(23);
+        for (int i = 0; i < 2000; ++i)
+            lines.append({sha1Hex("listed " + QByteArray::number(i)), random.bounded(1, 1000000)});
+        if (order == QStringLiteral("joined"))
+            std::sort(lines.begin() + 1000, lines.end());
+        std::sort(lines.begin(), lines.begin() + (order == QStringLiteral("joined") ? 1000 : 2000));
+        if (order == QStringLiteral("shuffled"))
+            std::shuffle(lines.begin(), lines.end(), random);
+        else if (order == QStringLiteral("reversed"))
+            std::reverse(lines.begin(), lines.end());
+        else if (order == QStringLiteral("count"))
+            std::sort(lines.begin(), lines.end(), [](const auto& a, const auto& b) { return a.second > b.second; });
+        QByteArray text;
+        for (const auto& [hash, count] : lines) {
+            const QByteArray written = order == QStringLiteral("lower") ? hash.toLower() : hash;
+            text += written + ':' + QByteArray::number(count) + "\r\n";
+        }
+        QTemporaryDir dir;
+        BreachList breaches;
+        QString reason;
+        QVERIFY(breaches.open(writeList(dir, text), reason));
+        for (int i : {0, 1, 2, 1000, 1999}) {
+            const QByteArray hash = sha1Hex("listed " + QByteArray::number(i));
+            QVERIFY2(breaches.countOfHash(hash) > 0 || breaches.failed(), qPrintable(QString::number(i)));
+        }
+        QCOMPARE(breaches.failed(), order != QStringLiteral("lower"));
+        QCOMPARE(breaches.failure(QStringLiteral("hibp.txt")),
+                 order == QStringLiteral("lower") ? QString()
+                                                  : QStringLiteral("hibp.txt is not sorted by hash; sort it with `sort "
+                                                                   "-t: -k1,1`"));
     }
 
     void unreadableBreachLists_data()

@@ -6,6 +6,7 @@
 #include "storage/key_fields.h"
 #include "storage/key_ring_file.h"
 #include "storage/ole_date.h"
+#include "storage/user_list.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -521,6 +522,14 @@ void TestCliKeys::users()
     run = cli({QStringLiteral("users")});
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.out, QByteArray("Bob Smith\na, b\nZo\xc3\xab\n"));
+    // Names written into the list by hand reach the terminal escaped.
+    QFile list(path(QString::fromLatin1(userListFileName)));
+    QVERIFY(list.open(QIODevice::Append));
+    list.write("\"\x1b]0;owned\x07\tx\"\r\n");
+    list.close();
+    run = cli({QStringLiteral("users")});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(run.out.endsWith("\n\\x1b]0;owned\\x07\\tx\n"));
 }
 
 void TestCliKeys::directories()
@@ -575,6 +584,17 @@ void TestCliKeys::audit()
               "pw\n");
     QCOMPARE(run.exitCode, 1);
     QVERIFY2(run.err.contains("nowhere.txt"), run.err.constData());
+    // Out of order, the bisection would call "password" unlisted: the list is refused instead.
+    QByteArray reversed;
+    for (int i = 0; i < 300; ++i)
+        reversed.prepend(QByteArray::number(i, 16).rightJustified(40, '0') + ":1\r\n");
+    QVERIFY(writeFile(path(QStringLiteral("reversed.txt")),
+                      reversed + "5BAA61E4C9B93F3F0682250B6CF8331B7EE68FD8:3861493\r\n"));
+    run = cli({QStringLiteral("audit"), QStringLiteral("Ann"), QStringLiteral("--breached"), QStringLiteral("reversed.txt")},
+              "pw\n");
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY(run.out.isEmpty());
+    QCOMPARE(run.err, line(QStringLiteral("reversed.txt is not sorted by hash; sort it with `sort -t: -k1,1`")));
     run = cli({QStringLiteral("audit"), QStringLiteral("Ann")}, "PW\n");
     QCOMPARE(run.exitCode, 1);
     QCOMPARE(run.err, line(QStringLiteral("Incorrect Password!")));

@@ -84,7 +84,7 @@ void KeyHealthReport::refresh()
     const QList<KeyHealth> health = checkKeyHealth(keys, m_session.secret().password, options);
     if (breaches.failed()) {
         // Counts from a list that failed half-way would say "not breached" of keys that may be.
-        m_breachListLabel->setText(QStringLiteral("%1: %2").arg(QFileInfo(listPath).fileName(), breaches.failure()));
+        m_breachListLabel->setText(breaches.failure(QFileInfo(listPath).fileName()));
         m_table->setColumnHidden(BreachesColumn, true);
     }
     const QString selected = m_table->currentItem() ? m_table->currentItem()->text(KeyColumn) : QString();

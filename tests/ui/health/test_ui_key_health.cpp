@@ -108,6 +108,21 @@ private slots:
         QVERIFY(!report->table()->isColumnHidden(KeyHealthReport::BreachesColumn));
     }
 
+    void aBreachListOutOfOrderIsRefused()
+    {
+        Keys keys;
+        const QString list = keys.fixture.path(QStringLiteral("breaches.txt"));
+        QByteArray reversed;
+        for (int i = 0; i < 300; ++i)
+            reversed.prepend(QByteArray::number(i, 16).rightJustified(40, '0') + ":1\n");
+        QVERIFY(writeFile(list, reversed + sha1Hex("password") + ":3861493\n"));
+        QSettings(QStringLiteral("Tessary"), QStringLiteral("Tessary")).setValue(breachListSetting(), list);
+        KeyHealthReport* report = keys.open();
+        QCOMPARE(report->findChild<QLabel*>(QStringLiteral("breachListPath"))->text(),
+                 QStringLiteral("breaches.txt is not sorted by hash; sort it with `sort -t: -k1,1`"));
+        QVERIFY(report->table()->isColumnHidden(KeyHealthReport::BreachesColumn));
+    }
+
     void enterOpensChangePasswordAndTheReportFollows()
     {
         Keys keys;

@@ -1,0 +1,28 @@
+# Fails when a program lacks full RELRO: a GNU_RELRO segment and every symbol bound at start (BIND_NOW), so that
+# the relocated tables are read-only before main runs.
+# Run: cmake -DREADELF=<readelf> -DFILES="<program>;<program>..." -P CheckHardening.cmake
+if(NOT READELF OR NOT FILES)
+    message(FATAL_ERROR "READELF and FILES must be set")
+endif()
+set(findings "")
+foreach(file ${FILES})
+    execute_process(COMMAND ${READELF} --wide --dynamic --program-headers ${file}
+        OUTPUT_VARIABLE described RESULT_VARIABLE status)
+    if(NOT status EQUAL 0)
+        list(APPEND findings "${file}: ${READELF} cannot read it")
+        continue()
+    endif()
+    if(NOT described MATCHES "GNU_RELRO")
+        list(APPEND findings "${file}: no GNU_RELRO segment")
+    endif()
+    if(NOT described MATCHES "\\(FLAGS\\)[ \t]+[A-Z_ ]*BIND_NOW" AND NOT described MATCHES "\\(FLAGS_1\\)[ \t]+Flags:[A-Z ]* NOW")
+        list(APPEND findings "${file}: symbols are bound lazily (no BIND_NOW)")
+    endif()
+endforeach()
+if(findings)
+    foreach(finding ${findings})
+        message("  ${finding}")
+    endforeach()
+    message(FATAL_ERROR "partial RELRO only")
+endif()
+message(STATUS "Full RELRO in ${FILES}")
