@@ -44,6 +44,8 @@ public:
     KeyTable::AddResult addKey(KeyRecord& record, const QDateTime& now = QDateTime::currentDateTime());
     // A record kept as it is (an imported key); false when the table is full.
     bool appendRecord(const KeyRecord& record);
+    // Keys were added after the last row, by the session (an import): the views hear of the new rows.
+    void tableGrew();
     // The name of the key in `slotNumber` changed.
     void keyChanged(int slotNumber);
 

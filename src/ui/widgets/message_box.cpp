@@ -16,6 +16,7 @@ bool recording = false;
 bool ended = false;
 QList<MessageBox::Shown> recorded;
 QList<std::pair<QString, bool>> passwordAnswers;
+QList<bool> questionAnswers;
 
 QMessageBox::Icon iconOf(MessageBox::Kind kind)
 {
@@ -78,6 +79,7 @@ void MessageBox::setRecording(bool on)
     ended = false;
     recorded.clear();
     passwordAnswers.clear();
+    questionAnswers.clear();
 }
 
 QList<MessageBox::Shown> MessageBox::takeRecorded()
@@ -106,6 +108,25 @@ bool MessageBox::askPassword(QWidget* parent, const QString& title, const QStrin
 void MessageBox::setNextPasswordAnswer(const QString& password, bool accepted)
 {
     passwordAnswers.append({password, accepted});
+}
+
+bool MessageBox::ask(QWidget* parent, const QString& text, const QString& title, Kind kind)
+{
+    if (ended)
+        return false;
+    if (recording) {
+        recorded.append({title, text, kind});
+        return !questionAnswers.isEmpty() && questionAnswers.takeFirst();
+    }
+    QMessageBox box(iconOf(kind), title.isEmpty() ? defaultTitle() : title, text, QMessageBox::Yes | QMessageBox::No,
+                    parent);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void MessageBox::setNextAnswer(bool yes)
+{
+    questionAnswers.append(yes);
 }
 
 QString MessageBox::defaultTitle()

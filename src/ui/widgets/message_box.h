@@ -45,6 +45,11 @@ public:
     static bool askPassword(QWidget* parent, const QString& title, const QString& label, QString* password);
     static void setNextPasswordAnswer(const QString& password, bool accepted = true);
 
+    // Asks a yes-or-no question in a modal box, No the default; true for Yes. Tests queue the answers (none
+    // queued: No).
+    static bool ask(QWidget* parent, const QString& text, const QString& title = {}, Kind kind = Kind::Refusal);
+    static void setNextAnswer(bool yes);
+
     // The title of boxes that name none.
     static QString defaultTitle();
     // "Tessary", the title of the boxes that name one.
