@@ -1,5 +1,5 @@
 # Reads the #include lines of src/ and fails when one runs against the direction of travel:
-#   crypto < storage < app, analysis, update < ui, cli
+#   crypto < storage < transfer < app; storage < analysis, update; all of them < ui, cli
 # and, inside ui, when a file stands outside the folders (main.cpp excepted), a window's folder includes the
 # program's flow or another window's folder, or the shared widgets include a window.
 # Run: cmake -DSOURCE_DIR=<src> -P CheckIncludes.cmake
@@ -11,11 +11,12 @@ get_filename_component(SOURCE_DIR "${SOURCE_DIR}" ABSOLUTE)
 # What each layer may include, itself among them.
 set(may_include_crypto crypto)
 set(may_include_storage crypto storage)
-set(may_include_app crypto storage app)
+set(may_include_transfer crypto storage transfer)
+set(may_include_app crypto storage transfer app)
 set(may_include_analysis crypto storage analysis)
 set(may_include_update crypto storage update)
-set(may_include_cli crypto storage app analysis update cli)
-set(may_include_ui crypto storage app analysis update ui)
+set(may_include_cli crypto storage transfer app analysis update cli)
+set(may_include_ui crypto storage transfer app analysis update ui)
 # The ui folders that are not windows: the flow above them all, the shared widgets below them.
 set(ui_flow flow)
 set(ui_shared widgets)

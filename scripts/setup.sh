@@ -10,6 +10,7 @@ packages=(
     clang libclang-rt-dev
     hyperfine
     xvfb xauth fonts-dejavu-core
+    keepassxc
     qt6-qpa-plugins libx11-dev
 )
 if [ "${1:-}" = package ]; then

@@ -27,7 +27,7 @@ QByteArray hashOf(const QByteArray& line)
 
 bool BreachList::open(const QString& path, QString& reason)
 {
-    switch (m_file.open(path, std::numeric_limits<qint64>::max(), reason)) {
+    switch (m_file.open(path, std::numeric_limits<qint64>::max(), reason, Strangers::Allow)) {
     case FileReadStatus::Ok:
         m_size = m_file.size();
         checkSampleOrder();

@@ -11,14 +11,17 @@
 namespace tessary {
 
 KeyRingImport::KeyRingImport(const Session& session)
+    : KeyRingImport(session, session.path(QString::fromLatin1(exportFileName)), QString::fromLatin1(exportFileName))
 {
-    const QString fileName = QString::fromLatin1(exportFileName);
-    const QString path = session.path(fileName);
+}
+
+KeyRingImport::KeyRingImport(const Session& session, const QString& path, const QString& shownName)
+{
     if (!QFileInfo::exists(path)) {
         m_failure = noImportFileMessage(path);
         return;
     }
-    KeyRingReadResult read = readKeyRing(path, fileName);
+    KeyRingReadResult read = readKeyRing(path, shownName);
     // A damaged file may hold half records; none of it is worth mixing into a good key ring.
     if (read.status != KeyRingReadResult::Status::Ok) {
         m_failure = read.message;
@@ -36,6 +39,12 @@ KeyRingImport::~KeyRingImport()
 {
     wipe(m_secret.password);
     wipe(m_secret.key);
+    // Deciphered, they are the other file's keys in clear.
+    for (int slot = 1; slot <= m_table.keyCount(); ++slot) {
+        KeyRecord& record = m_table.slot(slot);
+        for (QByteArray* field : {&record.name, &record.userName, &record.url, &record.description, &record.password})
+            wipe(*field);
+    }
     m_table.clear();
 }
 
@@ -57,12 +66,8 @@ bool KeyRingImport::unlock(const QString& password)
 KeyRingImport::Count KeyRingImport::merge(const KeyTable& into, const std::function<bool(const KeyRecord&)>& append)
 {
     Count count;
-    if (!m_failure.isEmpty() || m_needsPassword)
+    if (!decipher())
         return count;
-    if (!m_deciphered) {
-        cryptKeyTable(m_table, m_secret);
-        m_deciphered = true;
-    }
     for (int slot = 1; slot <= m_table.keyCount(); ++slot) {
         const KeyRecord& record = m_table.slot(slot);
         if (!into.isKeyNameUnique(record.name))
@@ -73,6 +78,22 @@ KeyRingImport::Count KeyRingImport::merge(const KeyTable& into, const std::funct
             ++count.added;
     }
     return count;
+}
+
+bool KeyRingImport::decipher()
+{
+    if (!m_failure.isEmpty() || m_needsPassword)
+        return false;
+    if (!m_deciphered) {
+        cryptKeyTable(m_table, m_secret);
+        m_deciphered = true;
+    }
+    return true;
+}
+
+const KeyTable* KeyRingImport::keys()
+{
+    return decipher() ? &m_table : nullptr;
 }
 
 QString importSummaryMessage(const KeyRingImport::Count& count)

@@ -25,6 +25,8 @@ public:
     };
 
     explicit KeyRingImport(const Session& session);
+    // Another key ring file than "tessary.keyRing"; `shownName` is how the messages name it.
+    KeyRingImport(const Session& session, const QString& path, const QString& shownName);
     ~KeyRingImport();
     KeyRingImport(const KeyRingImport&) = delete;
     KeyRingImport& operator=(const KeyRingImport&) = delete;
@@ -40,7 +42,12 @@ public:
     // is full.
     Count merge(const KeyTable& into, const std::function<bool(const KeyRecord&)>& append);
 
+    // The file's keys in clear, once read and unlocked; else nullptr.
+    const KeyTable* keys();
+
 private:
+    bool decipher();
+
     QString m_failure;
     bool m_needsPassword = false;
     bool m_deciphered = false;

@@ -105,6 +105,10 @@ public:
     // written under it in one atomic replace. The session goes on with the new password; on any refusal or a
     // failed write the old one stays in force, in the file and here.
     PasswordChange changeMasterPassword(const QString& current, const QString& replacement);
+    // Keys made elsewhere (an import's, fields and creation stamps set), added after the last key, each under a
+    // fresh salt, and the key ring saved once. When they do not all fit, or the save fails, the key ring stays as
+    // it was, in the file and here, and `error` says why.
+    bool addKeys(const QList<KeyRecord>& records, QString* error = nullptr);
     // Writes the key ring, under the user's digest, to "tessary.keyRing".
     bool exportKeyRing(QString* error = nullptr);
 

@@ -1,6 +1,13 @@
 #include "cli/arguments.h"
 
+#include <QDir>
+
 namespace tessary::cli {
+
+QString Invocation::userPath(const QString& path) const
+{
+    return startDirectory.isEmpty() ? path : QDir(startDirectory).absoluteFilePath(path);
+}
 
 namespace {
 

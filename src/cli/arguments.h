@@ -21,6 +21,7 @@ struct CommandSyntax
 struct Invocation
 {
     QString directory; // --dir's; once the data folder is entered, its absolute path
+    QString startDirectory; // where the tool was started, for the files a command names (import, export)
     bool help = false;
     QString command;
     QStringList arguments;
@@ -28,6 +29,8 @@ struct Invocation
     QStringList flags;
 
     bool hasFlag(const QString& flag) const { return flags.contains(flag); }
+    // A file named on the command line, as the user's shell meant it: relative to where the tool was started.
+    QString userPath(const QString& path) const;
 };
 
 struct UsageError

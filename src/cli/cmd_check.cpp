@@ -34,7 +34,8 @@ int checkCommand(const Invocation& invocation, Console& console)
     const QString& shownName = invocation.arguments.at(0);
     QByteArray data;
     QString reason;
-    switch (readRegularFile(QDir(invocation.directory).filePath(shownName), keyRingSizeLimit, data, reason)) {
+    switch (readRegularFile(QDir(invocation.directory).filePath(shownName), keyRingSizeLimit, data, reason,
+                            Strangers::Allow)) {
     case FileReadStatus::Ok:
         break;
     case FileReadStatus::Missing:

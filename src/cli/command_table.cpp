@@ -3,6 +3,8 @@
 #include "app/data_folder.h"
 #include "cli/usage.h"
 
+#include <QDir>
+
 #include <variant>
 
 namespace tessary::cli {
@@ -26,7 +28,10 @@ const QList<CommandEntry>& commandTable()
         {{QStringLiteral("rename"), 3, 3, {}, {}}, renameCommand},
         {{QStringLiteral("rm"), 2, 2, {}, {}}, rmCommand},
         {{QStringLiteral("passwd"), 1, 1, {}, {}}, passwdCommand},
-        {{QStringLiteral("export"), 1, 1, {}, {}}, exportCommand},
+        {{QStringLiteral("import"), 2, 2, {QStringLiteral("--format")},
+          {QStringLiteral("--dry-run"), QStringLiteral("--skip-refused")}},
+         importCommand},
+        {{QStringLiteral("export"), 1, 1, {QStringLiteral("--format"), QStringLiteral("--output")}, {}}, exportCommand},
         {{QStringLiteral("check"), 1, 1, {}, {}}, checkCommand},
         {{QStringLiteral("audit"), 1, 1, {QStringLiteral("--older-than"), QStringLiteral("--breached")},
           {QStringLiteral("--json")}},
@@ -70,6 +75,7 @@ int runCli(const QStringList& arguments, Console& console)
     for (const CommandEntry& entry : commandTable()) {
         if (entry.syntax.name != invocation.command)
             continue;
+        invocation.startDirectory = QDir::currentPath();
         if (entry.usesDataFolder) {
             const DataFolder folder = enterDataFolder(invocation.directory, QProcessEnvironment::systemEnvironment());
             if (!folder.failure.isEmpty()) {

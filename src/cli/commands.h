@@ -34,6 +34,7 @@ int editCommand(const Invocation&, Console&);
 int renameCommand(const Invocation&, Console&);
 int rmCommand(const Invocation&, Console&);
 int passwdCommand(const Invocation&, Console&);
+int importCommand(const Invocation&, Console&);
 int exportCommand(const Invocation&, Console&);
 int checkCommand(const Invocation&, Console&);
 int auditCommand(const Invocation&, Console&);

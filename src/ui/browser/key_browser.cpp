@@ -154,6 +154,8 @@ void KeyBrowser::buildMenus()
     // The toolbar's import and export, for the keyboard too.
     addItem(file, "menuImportKeyring", QStringLiteral("&Import Keyring"));
     addItem(file, "menuExportKeyring", QStringLiteral("&Export Keyring"), QKeySequence(Qt::CTRL | Qt::Key_E));
+    addItem(file, "menuImportFrom", QStringLiteral("Import &From..."));
+    addItem(file, "menuExportTo", QStringLiteral("Export &To..."));
     addItem(file, "menuChangeMasterPassword", QStringLiteral("Change &Master Password..."));
     addSeparator(file, "menuFileSeperator");
     connect(addItem(file, "menuExit", QStringLiteral("E&xit")), &QAction::triggered, this, &KeyBrowser::exitChosen);

@@ -83,6 +83,9 @@ signals:
     void aboutRequested();
     void webUpdateRequested();
     void keyHealthRequested();
+    // Import From and Export To: keys from and to another password manager's file.
+    void importFromRequested();
+    void exportToRequested();
 
 protected:
     // None: the window's only pop-up menu is the list's, over a row.

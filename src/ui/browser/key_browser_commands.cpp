@@ -39,6 +39,8 @@ void KeyBrowser::connectCommands()
     on("menuChangeMasterPassword", [this] { emit changeMasterPasswordRequested(); });
     on("menuImportKeyring", [this] { importKeyring(); });
     on("menuExportKeyring", [this] { exportKeyring(); });
+    on("menuImportFrom", [this] { emit importFromRequested(); });
+    on("menuExportTo", [this] { emit exportToRequested(); });
     on("menuGotoPage", [this] { gotoPage(); });
     on("menuNewKey", [this] { newKeyEntry(); });
     on("menuDocumentation", [this] { showDocumentation(); });

@@ -158,6 +158,8 @@ void Program::completeLogin()
         connect(m_keyBrowser, &KeyBrowser::changePasswordRequested, this, &Program::showChangePassword);
         connect(m_keyBrowser, &KeyBrowser::changeMasterPasswordRequested, this, &Program::showChangeMasterPassword);
         connect(m_keyBrowser, &KeyBrowser::keyHealthRequested, this, &Program::showKeyHealth);
+        connect(m_keyBrowser, &KeyBrowser::importFromRequested, this, &Program::showImportFrom);
+        connect(m_keyBrowser, &KeyBrowser::exportToRequested, this, &Program::exportTo);
     }
     QCoreApplication::processEvents();
     if (m_ended || !m_keyBrowser)

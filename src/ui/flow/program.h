@@ -15,6 +15,8 @@ namespace tessary {
 class ChangeMasterPassword;
 class ChangePassword;
 class FrmAbout;
+class ImportPlan;
+class ImportPreview;
 class KeyBrowser;
 class KeyHealthReport;
 class KeyTableModel;
@@ -70,6 +72,10 @@ public:
     ChangePassword* showChangePassword(const QString& keyName);
     ChangeMasterPassword* showChangeMasterPassword();
     KeyHealthReport* showKeyHealth();
+    // Import From: a file chosen, read and planned, then the preview over the key browser (program_transfer.cpp).
+    ImportPreview* showImportFrom();
+    // Export To: a file chosen, the warning that it is not enciphered answered, then the file written.
+    void exportTo();
 
     TessaryTray* tray() const;
     LoginForm* loginForm() const;
@@ -80,6 +86,7 @@ public:
     ChangePassword* changePassword() const;
     ChangeMasterPassword* changeMasterPassword() const;
     KeyHealthReport* keyHealth() const;
+    ImportPreview* importPreview() const;
 
 signals:
     // Each window shutdownProgram unloads, by its design name, in order.
@@ -88,6 +95,7 @@ signals:
 private:
     bool anyWindowVisible() const;
     template <typename Window> void unload(QPointer<Window>& window);
+    void importKeys(const ImportPlan& plan, const QString& fileName);
 
     Session m_session;
     KeyTableModel* m_model;
@@ -107,6 +115,11 @@ private:
     QPointer<ChangePassword> m_changePassword;
     QPointer<ChangeMasterPassword> m_changeMasterPassword;
     QPointer<KeyHealthReport> m_keyHealth;
+    QPointer<ImportPreview> m_importPreview;
 };
+
+// The status bar's word after an import, and the question before an export in clear.
+QString importedFromText(int count, const QString& fileName);
+QString clearExportWarning(const QString& path);
 
 } // namespace tessary

@@ -194,6 +194,18 @@ void KeyTableModel::keyInserted()
     endInsertRows();
 }
 
+void KeyTableModel::tableGrew()
+{
+    // The views still see m_rows rows, whose keys are unchanged; only the new ones are announced.
+    if (m_table.keyCount() <= m_rows) {
+        reload();
+        return;
+    }
+    beginInsertRows({}, m_rows, m_table.keyCount() - 1);
+    m_rows = m_table.keyCount();
+    endInsertRows();
+}
+
 void KeyTableModel::keyChanged(int slotNumber)
 {
     const int row = slotNumber - 1;

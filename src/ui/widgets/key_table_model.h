@@ -57,6 +57,8 @@ public:
     void keyRemoved() override;
     void keyInserting(int slotNumber) override;
     void keyInserted() override;
+    // Keys were added after the last row, by the session (an import): the views hear of the new rows.
+    void tableGrew();
 
     // The slot a row shows (rows and slots run in the same order).
     static int slotOf(int row) { return row + 1; }

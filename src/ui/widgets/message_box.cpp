@@ -110,15 +110,15 @@ void MessageBox::setNextPasswordAnswer(const QString& password, bool accepted)
     passwordAnswers.append({password, accepted});
 }
 
-bool MessageBox::askYesNo(QWidget* parent, const QString& text, const QString& title)
+bool MessageBox::askYesNo(QWidget* parent, const QString& text, const QString& title, Kind kind)
 {
     if (ended)
         return false;
     if (recording) {
-        recorded.append({title, text, Kind::Notice});
+        recorded.append({title, text, kind});
         return !questionAnswers.isEmpty() && questionAnswers.takeFirst();
     }
-    QMessageBox box(QMessageBox::Question, title.isEmpty() ? defaultTitle() : title, text,
+    QMessageBox box(kind == Kind::Notice ? QMessageBox::Question : iconOf(kind), title.isEmpty() ? defaultTitle() : title, text,
                     QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);

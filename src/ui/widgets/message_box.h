@@ -45,9 +45,9 @@ public:
     static bool askPassword(QWidget* parent, const QString& title, const QString& label, QString* password);
     static void setNextPasswordAnswer(const QString& password, bool accepted = true);
 
-    // Asks a question with Yes and No, No the default (Enter on it answers No); true for Yes. While recording the
-    // question is kept and answered from the queue, No when it is empty.
-    static bool askYesNo(QWidget* parent, const QString& text, const QString& title = {});
+    // Asks a question with Yes and No, No the default (Enter on it answers No, and so does Esc); true for Yes. While
+    // recording the question is kept and answered from the queue, No when it is empty.
+    static bool askYesNo(QWidget* parent, const QString& text, const QString& title = {}, Kind kind = Kind::Notice);
     static void setNextAnswer(bool yes);
 
     // The title of boxes that name none.

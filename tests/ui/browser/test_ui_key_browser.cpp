@@ -227,8 +227,8 @@ private slots:
                 items << item->objectName();
             return items.join(QLatin1Char(' '));
         };
-        QCOMPARE(names("menuFile"), QStringLiteral("menuImportKeyring menuExportKeyring menuChangeMasterPassword "
-                                                   "menuFileSeperator menuExit"));
+        QCOMPARE(names("menuFile"), QStringLiteral("menuImportKeyring menuExportKeyring menuImportFrom menuExportTo "
+                                                   "menuChangeMasterPassword menuFileSeperator menuExit"));
         QCOMPARE(names("ViewMenu"), QStringLiteral("ViewToolbar ViewStatusbar ViewSep LargeIconView SmallIconView "
                                                    "ListView ReportView ViewSep2 Sortby lineUpIcons ViewSep3 "
                                                    "menuFind menuKeyHealth ViewSep4 menuRefreshDisplay viewOptions"));
