@@ -11,7 +11,7 @@ packages=(
     hyperfine
     xvfb xauth fonts-dejavu-core
     keepassxc
-    qt6-qpa-plugins libx11-dev
+    qt6-qpa-plugins libx11-dev libxss-dev
 )
 if [ "${1:-}" = package ]; then
     packages+=(file lintian desktop-file-utils appstream)

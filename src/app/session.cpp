@@ -16,8 +16,7 @@ Session::Session(QString dataDirectory) : m_directory(std::move(dataDirectory)) 
 
 Session::~Session()
 {
-    wipe(m_secret.password);
-    wipe(m_secret.key);
+    forgetSecrets();
 }
 
 QString Session::path(const QString& bareName) const

@@ -18,14 +18,16 @@ class KeyTableWatcher;
 class Session
 {
 public:
-    enum class LockMode {
+    enum class LockMode
+    {
         Hold, // take the key ring's lock and keep it while logged in
         None, // read only: no lock, and no save
     };
 
     struct Outcome
     {
-        enum class Status {
+        enum class Status
+        {
             LoggedIn,
             AlreadyLoggedIn,   // the same user again: nothing was read
             IncorrectPassword, // nothing changed
@@ -92,7 +94,8 @@ public:
 
     struct PasswordChange
     {
-        enum class Status {
+        enum class Status
+        {
             Changed,
             IncorrectPassword, // the current password was wrong; nothing changed
             Unacceptable,      // the new one is one New User would refuse; `message` says why
@@ -127,10 +130,21 @@ public:
     QByteArray removedKeyName() const { return m_removed.record().name; }
     // Wipes the held key: another user logs in, or the session is locked.
     void forgetRemovedKey() { m_removed.forget(); }
+    // The lock and the log-out (session_lock.cpp): the key ring saved first when it holds what its file does not,
+    // then every secret of the login wiped and let go (forgetSecrets) and the key ring's lock released, so that
+    // the command-line tool may write while nobody is logged in. The session ends even when that save fails: a
+    // lock waits for no disk. False then, and `error` says what was lost.
+    bool logOut(QString* error = nullptr);
+    // Whether the key table holds what its file does not: the save that should have followed a change did not
+    // (every change of the session's own is saved at once).
+    bool hasUnsavedChanges() const;
     // Who hears of the rows these changes add or take away; null for none.
     void setKeyTableWatcher(KeyTableWatcher* watcher) { m_watcher = watcher; }
 
 private:
+    // The one place the login's secrets are forgotten: the master password and key, the key table with the
+    // stored digest, and the held deleted key, each wiped and let go.
+    void forgetSecrets();
     bool saveUnder(const MasterSecret& secret, QString* error);
     // Why the user's key ring may not be written, when it is a link to a file that is another user's (or the
     // program's own); empty when it may.
@@ -161,6 +175,8 @@ QString userNameRefusal(const QString& userName);
 QString masterPasswordRefusal(const QString& password);
 // A save's failure, and that the change it was to keep is undone.
 QString unsavedChangeMessage(const QString& reason);
+// A lock's save that failed: the changes it was to keep are gone.
+QString lockUnsavedMessage(const QString& reason);
 
 // The outcomes a Session returns.
 Session::Outcome refusedOutcome(const QString& message, bool mustEnd = false);

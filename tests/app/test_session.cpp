@@ -4,6 +4,7 @@
 #include "test_files.h"
 
 #include "crypto/password_hash.h"
+#include "storage/file_lock.h"
 #include "storage/user_list.h"
 
 #include <QDir>
@@ -427,6 +428,65 @@ private slots:
         QVERIFY(session.createUser(QStringLiteral("kim"), QStringLiteral("pw")).succeeded());
         QVERIFY(!session.canUndoRemove());
         QVERIFY(session.removedKeyName().isEmpty());
+    }
+
+    // The lock: what the table holds beyond its file is saved first, even a save that fails ends the session,
+    // and afterwards nothing of the login is held and the key ring is free for another writer.
+    void logOut_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<bool>("saved");
+        QTest::addColumn<QList<QByteArray>>("stored");
+        QTest::newRow("nothing unsaved: the file is not written") << "none" << true << QList<QByteArray>{"one"};
+        QTest::newRow("a change past the save") << "unsaved" << true << QList<QByteArray>{"one", "two"};
+        QTest::newRow("the save refused: the change is lost") << "refused" << false << QList<QByteArray>{"one"};
+    }
+
+    void logOut()
+    {
+        QFETCH(QString, before);
+        QFETCH(bool, saved);
+        QFETCH(QList<QByteArray>, stored);
+        const QString ring = m_dir->filePath(QStringLiteral("lee.keyRing"));
+        Session session(m_dir->path());
+        QVERIFY(session.createUser(QStringLiteral("lee"), QStringLiteral("pw")).succeeded());
+        addKey(session, "one", "secret-one");
+        addKey(session, "gone", "x");
+        QVERIFY(session.save());
+        QVERIFY(session.removeKey(2)); // held for Undo Delete
+        QVERIFY(!session.hasUnsavedChanges());
+        const QByteArray file = fileBytes(ring);
+        if (before != QLatin1String("none")) {
+            addKey(session, "two", "secret-two");
+            QVERIFY(session.hasUnsavedChanges());
+        }
+        if (before == QLatin1String("refused")) {
+            // Another file put in its place since: a save refuses to write over it.
+            QVERIFY(QFile::rename(ring, ring + QStringLiteral(".old")));
+            QVERIFY(QFile::copy(ring + QStringLiteral(".old"), ring));
+        }
+        QString error;
+        QCOMPARE(session.logOut(&error), saved);
+        QCOMPARE(error.isEmpty(), saved);
+        QVERIFY(!session.isLoggedIn());
+        QVERIFY(session.secret().password.isEmpty() && session.secret().key.isEmpty());
+        QCOMPARE(session.keyTable().keyCount(), 0);
+        QVERIFY(session.keyTable().slot(1).name.isEmpty() && session.keyTable().slot(1).password.isEmpty());
+        QVERIFY(!session.canUndoRemove());
+        QVERIFY(session.keyRing().storedDigest.isEmpty());
+        if (before == QLatin1String("none"))
+            QCOMPARE(fileBytes(ring), file);
+        FileLock other(ring);
+        QVERIFY(other.tryLock(std::chrono::milliseconds(0)));
+        other.unlock();
+
+        // A login reads the file afresh.
+        QVERIFY(session.login(QStringLiteral("lee"), QStringLiteral("pw")).status ==
+                Session::Outcome::Status::LoggedIn);
+        QList<QByteArray> names;
+        for (int slot = 1; slot <= session.keyTable().keyCount(); ++slot)
+            names.append(session.keyTable().slot(slot).name);
+        QCOMPARE(names, stored);
     }
 
 private:

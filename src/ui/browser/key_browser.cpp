@@ -158,6 +158,11 @@ void KeyBrowser::buildMenus()
     addItem(file, "menuExportTo", QStringLiteral("Export &To..."));
     addItem(file, "menuChangeMasterPassword", QStringLiteral("Change &Master Password..."));
     addSeparator(file, "menuFileSeperator");
+    connect(addItem(file, "menuLock", QStringLiteral("&Lock"), QKeySequence(Qt::CTRL | Qt::Key_L)), &QAction::triggered,
+            this, &KeyBrowser::lockRequested);
+    connect(addItem(file, "menuLogOut", QStringLiteral("Log &Out")), &QAction::triggered, this,
+            &KeyBrowser::logOutRequested);
+    addSeparator(file, "menuFileSeperatorLock");
     connect(addItem(file, "menuExit", QStringLiteral("E&xit")), &QAction::triggered, this, &KeyBrowser::exitChosen);
 
     QMenu* edit = addMenu(nullptr, "menuEdit", QStringLiteral("&Edit"));
@@ -201,7 +206,8 @@ void KeyBrowser::buildMenus()
     addSeparator(view, "ViewSep4");
     connect(addItem(view, "menuRefreshDisplay", QStringLiteral("&Refresh")), &QAction::triggered, this,
             &KeyBrowser::menuRefreshDisplay_Click);
-    addItem(view, "viewOptions", QStringLiteral("&Options..."))->setEnabled(false);
+    connect(addItem(view, "viewOptions", QStringLiteral("&Options...")), &QAction::triggered, this,
+            &KeyBrowser::optionsRequested);
 
     QMenu* key = addMenu(nullptr, "menuKey", QStringLiteral("&Key"));
     addItem(key, "copyPassword", QStringLiteral("&Copy Password"), QKeySequence(Qt::CTRL | Qt::Key_C));
@@ -293,6 +299,12 @@ void KeyBrowser::Form_Unload()
     QString error;
     if (m_session.isLoggedIn() && !m_session.save(&error))
         MessageBox::show(this, error, MessageBox::programTitle(), MessageBox::Kind::Failure);
+}
+
+void KeyBrowser::leaveSession()
+{
+    storeLayout();
+    m_clipboard->clearIfStillOurs();
 }
 
 void KeyBrowser::closeEvent(QCloseEvent* event)

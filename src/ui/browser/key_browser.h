@@ -31,6 +31,9 @@ public:
     void showKeyRing();
     // The unload handler: writes the key ring.
     void Form_Unload();
+    // Before a lock: the layout kept for the next login, and a password still on the clipboard taken off it. (The
+    // session's lock saves.)
+    void leaveSession();
 
     void Form_Resize();
     void switchView(KeyView::ViewMode mode);
@@ -74,6 +77,11 @@ public:
 signals:
     // "E&xit" or the close box: the program ends.
     void exitChosen();
+    // "&Lock" (Ctrl+L) and "Log &Out": the same end of the session, named for what each user wants.
+    void lockRequested();
+    void logOutRequested();
+    // View's "&Options...".
+    void optionsRequested();
     // Key Properties, or Change Password, for the key of this name (the selected row's).
     void keyPropertiesRequested(const QString& keyName);
     void changePasswordRequested(const QString& keyName);

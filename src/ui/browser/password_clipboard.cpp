@@ -29,7 +29,7 @@ void PasswordClipboard::copy(const QString& password)
     QGuiApplication::clipboard()->setMimeData(data, QClipboard::Clipboard);
     wipe(m_copiedPassword);
     m_copiedPassword = password;
-    m_clearCountdown = countdownTicks;
+    m_clearCountdown = m_countdownTicks;
     m_timer->start();
 }
 

@@ -8,7 +8,7 @@ class QTimer;
 namespace tessary {
 
 // Copy Password's clipboard and its clearing: a copied password leaves the clipboard at the 61st tick of a
-// one-second timer, unless the user has copied something else by then, which is left alone.
+// one-second timer (by default), unless the user has copied something else by then, which is left alone.
 class PasswordClipboard : public QObject
 {
     Q_OBJECT
@@ -25,6 +25,10 @@ public:
     // At shutdown: a password still on the clipboard goes with the program.
     void clearIfStillOurs();
 
+    // The ticks a copy stays for (the Options window's seconds); the next copy counts them.
+    void setCountdownTicks(int ticks) { m_countdownTicks = ticks; }
+    int countdownLength() const { return m_countdownTicks; }
+
     bool isCounting() const;
     int clearCountdown() const { return m_clearCountdown; }
     QTimer* timer() const { return m_timer; }
@@ -33,6 +37,7 @@ private:
     void forget();
 
     QTimer* m_timer;
+    int m_countdownTicks = countdownTicks;
     int m_clearCountdown = 0;
     QString m_copiedPassword;
 };

@@ -3,10 +3,14 @@
 #include "app/start_rules.h"
 #include "storage/user_list.h"
 #include "ui/browser/key_browser.h"
+#include "ui/browser/key_filter_model.h"
+#include "ui/browser/password_clipboard.h"
+#include "ui/flow/auto_lock.h"
 #include "ui/flow/tessary_tray.h"
 #include "ui/key_properties/modify_key.h"
 #include "ui/login/login_form.h"
 #include "ui/login/new_user.h"
+#include "ui/options/options_window.h"
 #include "ui/widgets/key_table_model.h"
 #include "ui/widgets/message_box.h"
 #include "ui/wizard/new_key.h"
@@ -33,10 +37,13 @@ void bringUp(QWidget* window)
 
 Program::Program(Options options)
     : m_session(std::move(options.dataDirectory)), m_model(new KeyTableModel(m_session, this)),
-      m_trayAvailable(options.trayAvailable), m_endProcess(std::move(options.endProcess))
+      m_trayAvailable(options.trayAvailable), m_endProcess(std::move(options.endProcess)),
+      m_autoLock(new AutoLock(std::move(options.idleClock), this))
 {
     if (!m_endProcess)
         m_endProcess = [] { QCoreApplication::exit(0); };
+    m_autoLock->apply(readProgramOptions());
+    connect(m_autoLock, &AutoLock::lockDue, this, &Program::lockSession);
 }
 
 Program::~Program()
@@ -44,6 +51,7 @@ Program::~Program()
     delete m_keyBrowser;
     delete m_loginForm;
     delete m_newUser;
+    delete m_options;
     delete m_model; // before the session it watches
 }
 
@@ -82,6 +90,8 @@ void Program::startProgram(const QStringList& arguments)
     m_tray = new TessaryTray(m_trayAvailable, this);
     connect(m_tray, &TessaryTray::loginChosen, this, &Program::showLoginOrNewUser);
     connect(m_tray, &TessaryTray::exitChosen, this, &Program::shutdownProgram);
+    connect(m_tray, &TessaryTray::lockChosen, this, &Program::lockSession);
+    connect(m_tray, &TessaryTray::optionsChosen, this, &Program::showOptions);
     m_tray->Form_Load();
     // Without an icon to come back through, "/s" would leave the program running out of reach.
     if (startsWithTrayOnly(arguments) && m_tray->isIconShown())
@@ -160,29 +170,29 @@ void Program::completeLogin()
         connect(m_keyBrowser, &KeyBrowser::keyHealthRequested, this, &Program::showKeyHealth);
         connect(m_keyBrowser, &KeyBrowser::importFromRequested, this, &Program::showImportFrom);
         connect(m_keyBrowser, &KeyBrowser::exportToRequested, this, &Program::exportTo);
+        connect(m_keyBrowser, &KeyBrowser::lockRequested, this, &Program::lockSession);
+        connect(m_keyBrowser, &KeyBrowser::logOutRequested, this, &Program::lockSession);
+        connect(m_keyBrowser, &KeyBrowser::optionsRequested, this, &Program::showOptions);
+        m_keyBrowser->passwordClipboard()->setCountdownTicks(readProgramOptions().clipboardSeconds);
     }
     QCoreApplication::processEvents();
-    if (m_ended || !m_keyBrowser)
+    if (m_ended || !m_keyBrowser || !m_session.isLoggedIn())
         return;
     m_keyBrowser->showKeyRing();
+    // Back where the lock found it.
+    if (m_rowBeforeLock > 0 && m_rowBeforeLock < m_keyBrowser->filterModel()->rowCount())
+        m_keyBrowser->keyView()->selectRow(m_rowBeforeLock);
+    m_rowBeforeLock = -1;
     bringUp(m_keyBrowser);
     if (m_tray)
-        m_tray->loginItem()->setText(keyBrowserItemCaption());
+        m_tray->setLoggedIn(true);
+    m_autoLock->arm();
 }
 
 void Program::showKeyBrowser()
 {
     if (m_keyBrowser)
         bringUp(m_keyBrowser);
-}
-
-template <typename Window> void Program::unload(QPointer<Window>& window)
-{
-    if (!window)
-        return;
-    window->hide();
-    window->deleteLater();
-    window.clear();
 }
 
 void Program::unloadLoginForm()
@@ -240,6 +250,8 @@ void Program::shutdownProgram()
         emit windowUnloaded(m_newUser->objectName());
         unload(m_newUser);
     }
+    unload(m_options);
+    m_autoLock->disarm();
 
     m_ended = true;
     MessageBox::endOfProgram();

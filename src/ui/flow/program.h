@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/idle_rule.h"
+#include "app/program_options.h"
 #include "app/session.h"
 
 #include <QObject>
@@ -12,6 +14,7 @@ class QWidget;
 
 namespace tessary {
 
+class AutoLock;
 class ChangeMasterPassword;
 class ChangePassword;
 class FrmAbout;
@@ -24,6 +27,7 @@ class LoginForm;
 class ModifyKey;
 class NewKey;
 class NewUser;
+class OptionsWindow;
 class TessaryTray;
 class WebUpdate;
 
@@ -37,9 +41,10 @@ class Program : public QObject
 public:
     struct Options
     {
-        QString dataDirectory;            // where the user list and the key rings lie
-        bool trayAvailable = true;        // whether the desktop shows tray icons
-        std::function<void()> endProcess; // leaves the event loop; tests observe it instead
+        QString dataDirectory;                        // where the user list and the key rings lie
+        bool trayAvailable = true;                    // whether the desktop shows tray icons
+        std::function<void()> endProcess;             // leaves the event loop; tests observe it instead
+        IdleRule::Clock idleClock = systemIdleMoment; // what the idle lock counts by
     };
 
     explicit Program(Options options);
@@ -77,6 +82,17 @@ public:
     // Export To: a file chosen, the warning that it is not enciphered answered, then the file written.
     void exportTo();
 
+    // The lock, Log Out and the locks of their own accord (program_lock.cpp): every window of the session closed
+    // (the boxes and dialogs that wait unanswered, nothing they had not stored stored), a password still on the
+    // clipboard taken off it, the session logged out, and the login window shown for the same user. The next
+    // login reads the key ring afresh and finds the key browser in its last view.
+    void lockSession();
+    // The Options window, modal; OK stores the choice and puts it in force.
+    OptionsWindow* showOptions();
+    void applyOptions(const ProgramOptions& options);
+    AutoLock* autoLock() const { return m_autoLock; }
+    OptionsWindow* optionsWindow() const;
+
     TessaryTray* tray() const;
     LoginForm* loginForm() const;
     NewUser* newUser() const;
@@ -91,11 +107,16 @@ public:
 signals:
     // Each window shutdownProgram unloads, by its design name, in order.
     void windowUnloaded(const QString& name);
+    // A lock is done: the login window shows.
+    void sessionLocked();
 
 private:
     bool anyWindowVisible() const;
     template <typename Window> void unload(QPointer<Window>& window);
     void importKeys(const ImportPlan& plan, const QString& fileName);
+    // The boxes, dialogs and menus that wait for an answer: closed unanswered, so whoever asked goes on as after
+    // Cancel.
+    void closeWaitingWindows();
 
     Session m_session;
     KeyTableModel* m_model;
@@ -103,6 +124,9 @@ private:
     std::function<void()> m_endProcess;
     bool m_ended = false;
     bool m_shuttingDown = false;
+    bool m_locking = false;
+    AutoLock* m_autoLock;
+    int m_rowBeforeLock = -1; // the key browser's selected row, for the login after a lock
 
     QPointer<TessaryTray> m_tray;
     QPointer<LoginForm> m_loginForm;
@@ -116,7 +140,18 @@ private:
     QPointer<ChangeMasterPassword> m_changeMasterPassword;
     QPointer<KeyHealthReport> m_keyHealth;
     QPointer<ImportPreview> m_importPreview;
+    QPointer<OptionsWindow> m_options;
 };
+
+// Hidden now, gone at the next turn of the event loop: the window may be inside one of its own handlers.
+template <typename Window> void Program::unload(QPointer<Window>& window)
+{
+    if (!window)
+        return;
+    window->hide();
+    window->deleteLater();
+    window.clear();
+}
 
 // The status bar's word after an import, and the question before an export in clear.
 QString importedFromText(int count, const QString& fileName);

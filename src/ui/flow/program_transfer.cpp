@@ -81,8 +81,8 @@ ImportPreview* Program::showImportFrom()
     const QPointer<KeyBrowser> browser(m_keyBrowser);
     const FileDialog::Choice choice =
         FileDialog::openFile(browser, QStringLiteral("Import From"), filterTexts(importFilters));
-    // The program may have ended while the dialog was open.
-    if (choice.path.isEmpty() || !browser || m_ended)
+    // The program may have ended, or locked, while the dialog was open.
+    if (choice.path.isEmpty() || !browser || browser != m_keyBrowser || m_ended)
         return nullptr;
     const QString fileName = QFileInfo(choice.path).fileName();
     FileImport import(choice.path, formatOf(importFilters, choice.filter), fileName);
@@ -97,9 +97,9 @@ ImportPreview* Program::showImportFrom()
             browser, MessageBox::programTitle(),
             QStringLiteral("%1 was saved under another master password. Its master password:").arg(fileName),
             &password);
-        const bool unlocked = answered && browser && !m_ended && import.unlock(password);
+        const bool unlocked = answered && browser && browser == m_keyBrowser && !m_ended && import.unlock(password);
         wipe(password);
-        if (!answered || !browser || m_ended)
+        if (!answered || !browser || browser != m_keyBrowser || m_ended)
             return nullptr;
         if (!unlocked) {
             MessageBox::show(browser, incorrectPasswordMessage(), MessageBox::programTitle(),
@@ -140,17 +140,18 @@ void Program::exportTo()
     const QPointer<KeyBrowser> browser(m_keyBrowser);
     const FileDialog::Choice choice =
         FileDialog::saveFile(browser, QStringLiteral("Export To"), filterTexts(exportFilters));
-    if (choice.path.isEmpty() || !browser || m_ended)
+    if (choice.path.isEmpty() || !browser || browser != m_keyBrowser || m_ended)
         return;
     QString path = choice.path;
     std::optional<TransferFormat> format = formatOf(exportFilters, choice.filter);
     if (!format)
         format = path.endsWith(QLatin1String(".xml"), Qt::CaseInsensitive) ? TransferFormat::KeePassXml
-                                                                            : TransferFormat::KeePassXcCsv;
+                                                                           : TransferFormat::KeePassXcCsv;
     if (QFileInfo(path).suffix().isEmpty())
         path += *format == TransferFormat::KeePassXml ? QStringLiteral(".xml") : QStringLiteral(".csv");
-    if (!MessageBox::askYesNo(browser, clearExportWarning(shownPath(path)), MessageBox::programTitle(), MessageBox::Kind::Refusal) || !browser ||
-        m_ended)
+    if (!MessageBox::askYesNo(browser, clearExportWarning(shownPath(path)), MessageBox::programTitle(),
+                              MessageBox::Kind::Refusal) ||
+        !browser || browser != m_keyBrowser || m_ended)
         return;
 
     QString refusal;
@@ -168,8 +169,9 @@ void Program::exportTo()
                          MessageBox::programTitle(), MessageBox::Kind::Failure);
         return;
     }
-    browser->setStatusText(
-        QStringLiteral("%1 keys exported to %2 (not enciphered)").arg(m_session.keyTable().keyCount()).arg(shownPath(path)));
+    browser->setStatusText(QStringLiteral("%1 keys exported to %2 (not enciphered)")
+                               .arg(m_session.keyTable().keyCount())
+                               .arg(shownPath(path)));
 }
 
 QString importedFromText(int count, const QString& fileName)

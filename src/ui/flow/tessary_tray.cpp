@@ -18,12 +18,15 @@ TessaryTray::TessaryTray(bool trayAvailable, QObject* parent) : QObject(parent),
     m_popup->setObjectName(QStringLiteral("mPopupSys"));
     m_popup->setTitle(QStringLiteral("Hello, World!"));
 
-    m_login = m_popup->addAction(QStringLiteral("&Login"), this, &TessaryTray::mnuLogin_Click);
+    m_login = m_popup->addAction(loginItemCaption(), this, &TessaryTray::mnuLogin_Click);
     m_login->setObjectName(QStringLiteral("mnuLogin"));
+    // Only while someone is logged in.
+    m_lock = m_popup->addAction(QStringLiteral("Loc&k"), this, &TessaryTray::lockChosen);
+    m_lock->setObjectName(QStringLiteral("mnuLock"));
+    m_lock->setVisible(false);
     m_popup->addSeparator()->setObjectName(QStringLiteral("mnuSep"));
-    QAction* options = m_popup->addAction(QStringLiteral("&Options..."));
+    QAction* options = m_popup->addAction(QStringLiteral("&Options..."), this, &TessaryTray::optionsChosen);
     options->setObjectName(QStringLiteral("mnuOptions"));
-    options->setEnabled(false);
     QAction* quit = m_popup->addAction(QStringLiteral("&Exit"), this, &TessaryTray::mnuQuit_Click);
     quit->setObjectName(QStringLiteral("mnuQuit"));
     m_popup->installEventFilter(this);
@@ -118,6 +121,12 @@ void TessaryTray::popUp(QAction* defaultItem)
     m_popup->activateWindow();
 }
 
+void TessaryTray::setLoggedIn(bool loggedIn)
+{
+    m_login->setText(loggedIn ? keyBrowserItemCaption() : loginItemCaption());
+    m_lock->setVisible(loggedIn);
+}
+
 void TessaryTray::mnuLogin_Click()
 {
     emit loginChosen();
@@ -148,6 +157,11 @@ int trayMessageFor(QSystemTrayIcon::ActivationReason reason)
 QString keyBrowserItemCaption()
 {
     return QStringLiteral("Key Browser");
+}
+
+QString loginItemCaption()
+{
+    return QStringLiteral("&Login");
 }
 
 } // namespace tessary

@@ -32,11 +32,16 @@ public:
     QSystemTrayIcon* icon() const { return m_icon; }
     QMenu* popupMenu() const { return m_popup; }
     QAction* loginItem() const { return m_login; }
+    QAction* lockItem() const { return m_lock; }
+    // The first item's caption, and "Loc&k" shown, while someone is logged in.
+    void setLoggedIn(bool loggedIn);
 
 signals:
     // "&Login" (or "Key Browser"), chosen from the menu or by a double click.
     void loginChosen();
     void exitChosen();
+    void lockChosen();
+    void optionsChosen();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -47,6 +52,7 @@ private:
     QSystemTrayIcon* m_icon = nullptr;
     QMenu* m_popup = nullptr;
     QAction* m_login = nullptr;
+    QAction* m_lock = nullptr;
     // The press that opened the menu: the menu takes the mouse, so a double click's second press comes to it.
     QElapsedTimer m_clock;
     TrayPress m_menuPress;
@@ -57,5 +63,7 @@ int trayMessageFor(QSystemTrayIcon::ActivationReason reason);
 
 // "Key Browser": the first item's caption after a login.
 QString keyBrowserItemCaption();
+// "&Login": the first item's caption while nobody is logged in.
+QString loginItemCaption();
 
 } // namespace tessary

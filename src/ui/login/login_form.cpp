@@ -228,6 +228,15 @@ void LoginForm::Command1_Click()
     emit exitChosen();
 }
 
+void LoginForm::chooseUser(const QString& userName)
+{
+    const int index = int(m_userNames.indexOf(userName));
+    if (index >= 0 && index != m_newUserIndex)
+        m_loginNames->setCurrentIndex(index);
+    DoNameCheck();
+    m_passwordBox->setFocus();
+}
+
 void LoginForm::closeEvent(QCloseEvent* event)
 {
     event->accept();
@@ -246,7 +255,7 @@ MessageBox::Kind outcomeKind(const Session::Outcome& outcome)
 {
     // A file the program cannot use is the system's failure; everything else was the user's to change.
     return outcome.status == Session::Outcome::Status::UnusableKeyRing || outcome.mustEnd ? MessageBox::Kind::Failure
-                                                                                         : MessageBox::Kind::Refusal;
+                                                                                          : MessageBox::Kind::Refusal;
 }
 
 QString newUserEntry()

@@ -27,6 +27,8 @@ public:
     void DoneButton_Click();
     void Timer1_Timer();
     void Command1_Click();
+    // After a lock: that user chosen, when listed, and the password box given the focus.
+    void chooseUser(const QString& userName);
 
     int newUserIndex() const { return m_newUserIndex; }
 

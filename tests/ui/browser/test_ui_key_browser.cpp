@@ -166,6 +166,7 @@ private slots:
         row("menuFile", "&File", none, true, -1);
         row("menuImportKeyring", "&Import Keyring", none, true, -1);
         row("menuExportKeyring", "&Export Keyring", QKeySequence(Qt::CTRL | Qt::Key_E), true, -1);
+        row("menuLock", "&Lock", QKeySequence(Qt::CTRL | Qt::Key_L), true, -1);
         row("menuExit", "E&xit", none, true, -1);
         row("ViewMenu", "&View", none, true, -1);
         row("ViewToolbar", "&Toolbar", none, false, 1);
@@ -180,7 +181,7 @@ private slots:
         row("SortbyDescription", "&Key Description", none, true, -1);
         row("lineUpIcons", "Line &Up Icons", none, true, -1);
         row("menuRefreshDisplay", "&Refresh", none, true, -1);
-        row("viewOptions", "&Options...", none, false, -1);
+        row("viewOptions", "&Options...", none, true, -1);
         row("menuUndoDelete", "&Undo Delete", QKeySequence(Qt::CTRL | Qt::Key_Z), false, -1); // nothing deleted yet
         row("menuKey", "&Key", none, true, -1);
         row("menuGotoPage", "&Open URL", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_U), true, -1);
@@ -228,7 +229,8 @@ private slots:
             return items.join(QLatin1Char(' '));
         };
         QCOMPARE(names("menuFile"), QStringLiteral("menuImportKeyring menuExportKeyring menuImportFrom menuExportTo "
-                                                   "menuChangeMasterPassword menuFileSeperator menuExit"));
+                                                   "menuChangeMasterPassword menuFileSeperator menuLock menuLogOut "
+                                                   "menuFileSeperatorLock menuExit"));
         QCOMPARE(names("ViewMenu"), QStringLiteral("ViewToolbar ViewStatusbar ViewSep LargeIconView SmallIconView "
                                                    "ListView ReportView ViewSep2 Sortby lineUpIcons ViewSep3 "
                                                    "menuFind menuKeyHealth ViewSep4 menuRefreshDisplay viewOptions"));

@@ -122,15 +122,17 @@ private slots:
         QCOMPARE(tray->icon()->toolTip(), QStringLiteral("Tessary"));
         QVERIFY(!tray->icon()->icon().isNull());
         const QList<QAction*> items = tray->popupMenu()->actions();
-        QCOMPARE(items.size(), 4);
+        QCOMPARE(items.size(), 5);
         QCOMPARE(items[0]->objectName(), QStringLiteral("mnuLogin"));
         QCOMPARE(items[0]->text(), QStringLiteral("&Login"));
         QVERIFY(items[0]->isEnabled());
-        QVERIFY(items[1]->isSeparator());
-        QCOMPARE(items[2]->text(), QStringLiteral("&Options..."));
-        QVERIFY(!items[2]->isEnabled());
-        QCOMPARE(items[3]->text(), QStringLiteral("&Exit"));
+        QCOMPARE(items[1]->text(), QStringLiteral("Loc&k"));
+        QVERIFY(!items[1]->isVisible()); // nobody logged in
+        QVERIFY(items[2]->isSeparator());
+        QCOMPARE(items[3]->text(), QStringLiteral("&Options..."));
         QVERIFY(items[3]->isEnabled());
+        QCOMPARE(items[4]->text(), QStringLiteral("&Exit"));
+        QVERIFY(items[4]->isEnabled());
     }
 
     void trayMessages_data()
