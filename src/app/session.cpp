@@ -70,8 +70,11 @@ void Session::acceptOlderKeyRing()
 {
     if (!m_olderThanRemembered)
         return;
-    // Carried on from the newest generation seen, so that the next save is the newest again.
+    // Carried on from the newest generation seen, so that the next save is the newest again; a classic ring taken
+    // back has none, and none is expected of it from now on.
     m_ring.generation = std::max(m_ring.generation, m_rememberedGeneration);
+    if (m_ring.format == KeyRingFormat::Classic)
+        forgetGeneration(m_userName, m_ring.fileName);
     m_olderThanRemembered = false;
 }
 

@@ -79,6 +79,9 @@ public:
     const KeyTable& keyTable() const { return m_ring.table; }
     KeyRingFormat format() const { return m_ring.format; }
     void setSlowWork(SlowWork work) { m_slowWork = std::move(work); }
+    // How the keys of strong rings made from now on are derived (the salt is always new): Argon2id with 256 MiB and
+    // 3 passes, unless a test asks for less.
+    void setKeyDerivation(const KdfParameters& kdf) { m_newKdf = kdf; }
 
     // A key ring opened older than the one last saved here is read-only: every save is refused until the user
     // accepts it, and the next save then carries on from the generation remembered.
@@ -158,6 +161,7 @@ private:
     bool saveUnder(const MasterSecret& secret, QString* error);
     // Whether `typed` (code-page bytes) is the master password in force.
     bool isMasterPassword(QByteArrayView typed) const;
+    KdfParameters freshKdf() const { return m_newKdf.withFreshSalt(); }
     // The key of a strong ring, made by the slow work.
     std::shared_ptr<const LockedBytes> sealingKey(QByteArrayView password, const KdfParameters& kdf);
     // Opens a strong ring's seal with `password`; the outcome of a wrong one, or LoggedIn with the ring and its
@@ -186,6 +190,7 @@ private:
     RemovedKey m_removed;
     KeyTableWatcher* m_watcher = nullptr;
     SlowWork m_slowWork = [](const std::function<void()>& work) { work(); };
+    KdfParameters m_newKdf;
     bool m_olderThanRemembered = false;
     std::uint64_t m_rememberedGeneration = 0;
 };

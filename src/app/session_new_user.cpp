@@ -64,7 +64,7 @@ Session::Outcome Session::createUser(const QString& userName, const QString& pas
     }
     QString error;
     std::shared_ptr<const LockedBytes> key;
-    const KdfParameters kdf = KdfParameters::fresh();
+    const KdfParameters kdf = freshKdf();
     if (format == KeyRingFormat::Strong) {
         key = sealingKey(secret, kdf);
         if (!key) {

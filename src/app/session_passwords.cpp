@@ -55,7 +55,7 @@ Session::PasswordChange Session::changeMasterPassword(const QString& current, co
     const KdfParameters oldKdf = m_ring.kdf;
     if (m_ring.format == KeyRingFormat::Strong) {
         // A new salt as well: the new key shares nothing with the old one.
-        m_ring.kdf = KdfParameters::fresh();
+        m_ring.kdf = freshKdf();
         secret.sealingKey = sealingKey(secret.password, m_ring.kdf);
         if (!secret.sealingKey) {
             m_ring.kdf = oldKdf;

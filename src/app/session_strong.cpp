@@ -101,7 +101,7 @@ Session::PasswordChange Session::convertKeyRing(const QString& current, KeyRingF
     before.kdf = m_ring.kdf;
     before.generation = m_ring.generation;
     if (target == KeyRingFormat::Strong) {
-        m_ring.kdf = KdfParameters::fresh();
+        m_ring.kdf = freshKdf();
         secret.sealingKey = sealingKey(secret.password, m_ring.kdf);
         if (!secret.sealingKey) {
             m_ring.kdf = before.kdf;

@@ -4,9 +4,9 @@
 
 namespace tessary {
 
-KdfParameters KdfParameters::fresh()
+KdfParameters KdfParameters::withFreshSalt() const
 {
-    KdfParameters parameters;
+    KdfParameters parameters = *this;
     if (sodiumReady())
         ::randombytes_buf(parameters.salt.data(), parameters.salt.size());
     return parameters;

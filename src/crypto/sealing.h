@@ -35,8 +35,10 @@ struct KdfParameters
                memory % 1024 == 0;
     }
 
+    // These parameters with a new random salt.
+    KdfParameters withFreshSalt() const;
     // The defaults with a new random salt.
-    static KdfParameters fresh();
+    static KdfParameters fresh() { return KdfParameters{}.withFreshSalt(); }
 };
 
 using SealingNonce = std::array<std::uint8_t, sealingNonceSize>;
