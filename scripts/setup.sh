@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    nettle-dev libzxcvbn-dev
+    nettle-dev libsodium-dev libzxcvbn-dev
     libbenchmark-dev
     clang libclang-rt-dev
     hyperfine

@@ -27,9 +27,17 @@ KeyRingImport::KeyRingImport(const Session& session, const QString& path, const 
         m_failure = read.message;
         return;
     }
+    if (read.format == KeyRingFormat::Strong) {
+        m_sealed = std::move(read.sealed);
+        m_strong = read.strong;
+        // Sealed by this user's key (an export of this ring): opened with it, no password asked.
+        const MasterSecret& secret = session.secret();
+        m_needsPassword = !secret.sealingKey || !openSealed(*secret.sealingKey);
+        return;
+    }
     m_storedDigest = read.storedDigest;
     m_table = std::move(read.table);
-    if (m_storedDigest == session.keyRing().storedDigest)
+    if (session.format() == KeyRingFormat::Classic && m_storedDigest == session.keyRing().storedDigest)
         m_secret = MasterSecret{ownCopy(session.secret().password), ownCopy(session.secret().key)};
     else
         m_needsPassword = true;
@@ -37,6 +45,7 @@ KeyRingImport::KeyRingImport(const Session& session, const QString& path, const 
 
 KeyRingImport::~KeyRingImport()
 {
+    wipe(m_sealed);
     wipe(m_secret.password);
     wipe(m_secret.key);
     // Deciphered, they are the other file's keys in clear.
@@ -48,9 +57,27 @@ KeyRingImport::~KeyRingImport()
     m_table.clear();
 }
 
+bool KeyRingImport::openSealed(const LockedBytes& key)
+{
+    StrongContent content;
+    if (tessary::openStrongRing(m_sealed, m_strong, key, content) != StrongOpen::Opened)
+        return false;
+    m_table = std::move(content.table);
+    m_deciphered = true;
+    wipe(m_sealed);
+    return true;
+}
+
 bool KeyRingImport::unlock(const QString& password)
 {
     QByteArray bytes = toCodePage(password);
+    if (!m_sealed.isEmpty()) {
+        LockedBytes key(sealingKeySize);
+        const bool opened = deriveKey(bytes, m_strong.kdf, key) && openSealed(key);
+        wipe(bytes);
+        m_needsPassword = !opened;
+        return opened;
+    }
     const QByteArray digest = hashPassword(bytes);
     if (digest.isEmpty() || digest != m_storedDigest) {
         wipe(bytes);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "storage/key_cipher.h"
+#include "storage/strong_ring_format.h"
 #include "storage/key_table.h"
 
 #include <QString>
@@ -11,8 +12,8 @@ namespace tessary {
 
 class Session;
 
-// Import of "tessary.keyRing" into the logged-in key ring. The file is read into a table of its own, checked
-// against its own master password and deciphered there; only then are its keys added, never over existing ones,
+// Import of "tessary.keyRing" (or another key ring file, of either format) into the logged-in key ring. The file is
+// read into a table of its own, checked against its own master password and deciphered (or unsealed) there; only then are its keys added, never over existing ones,
 // and the logged-in user's digest stays as it is.
 class KeyRingImport
 {
@@ -47,6 +48,8 @@ public:
 
 private:
     bool decipher();
+    // A strong ring's seal opened with `key`: its keys in clear in the table.
+    bool openSealed(const LockedBytes& key);
 
     QString m_failure;
     bool m_needsPassword = false;
@@ -54,6 +57,8 @@ private:
     QByteArray m_storedDigest;
     KeyTable m_table;
     MasterSecret m_secret;
+    QByteArray m_sealed; // a strong ring, until its seal is opened
+    StrongHeader m_strong;
 };
 
 QString importSummaryMessage(const KeyRingImport::Count& count);

@@ -1,5 +1,6 @@
 #include "app/session.h"
 
+#include "app/generation_memory.h"
 #include "crypto/wipe.h"
 #include "storage/user_list.h"
 
@@ -48,7 +49,33 @@ bool Session::saveUnder(const MasterSecret& secret, QString* error)
             *error = refusal;
         return false;
     }
-    return saveKeyRing(m_ring, secret, error);
+    if (m_olderThanRemembered) {
+        if (error)
+            *error = readOnlyKeyRingMessage();
+        return false;
+    }
+    if (!saveKeyRing(m_ring, secret, error))
+        return false;
+    if (m_ring.format == KeyRingFormat::Strong)
+        rememberGeneration(m_userName, m_ring.fileName, m_ring.generation);
+    return true;
+}
+
+bool Session::isMasterPassword(QByteArrayView typed) const
+{
+    return m_loggedIn && sameSecret(typed, m_secret.password);
+}
+
+void Session::acceptOlderKeyRing()
+{
+    if (!m_olderThanRemembered)
+        return;
+    // Carried on from the newest generation seen, so that the next save is the newest again; a classic ring taken
+    // back has none, and none is expected of it from now on.
+    m_ring.generation = std::max(m_ring.generation, m_rememberedGeneration);
+    if (m_ring.format == KeyRingFormat::Classic)
+        forgetGeneration(m_userName, m_ring.fileName);
+    m_olderThanRemembered = false;
 }
 
 bool Session::exportKeyRing(QString* error)
@@ -60,7 +87,19 @@ bool Session::exportKeyRing(QString* error)
             *error = lock.refusal();
         return false;
     }
-    return writeKeyRing(file, m_ring.table, m_ring.storedDigest, m_secret, error);
+    const QByteArray bytes = keyRingBytes(m_ring, m_secret, m_ring.generation, error);
+    return !bytes.isEmpty() && writeKeyRingBytes(file, bytes, error);
+}
+
+QString olderKeyRingMessage(std::uint64_t opened, std::uint64_t remembered)
+{
+    return QStringLiteral("This key ring is older than the one last saved here (generation %1 < %2).").arg(opened).arg(remembered);
+}
+
+QString readOnlyKeyRingMessage()
+{
+    return QStringLiteral("The key ring is open read-only: it is older than the one last saved here, and nothing is "
+                          "written over the newer one until you accept it.");
 }
 
 QString Session::sharedRingRefusal(const QString& ringPath) const

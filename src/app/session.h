@@ -7,6 +7,8 @@
 
 #include <QString>
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace tessary {
@@ -38,9 +40,18 @@ public:
         QString message;
         bool mustEnd = false; // the program ends after the message (a file that is no key ring)
         QString warning;      // the damage message of a key ring that was read anyway
+        // A key ring older than the one last opened or saved here (olderKeyRingMessage): it is open read-only
+        // until acceptOlderKeyRing().
+        std::uint64_t openedGeneration = 0;
+        std::uint64_t rememberedGeneration = 0;
 
         bool succeeded() const { return status == Status::LoggedIn || status == Status::AlreadyLoggedIn; }
+        bool isOlder() const { return rememberedGeneration > openedGeneration; }
     };
+
+    // Runs the work that takes a second (making a strong key ring's key) and returns when it is done: the desktop
+    // program runs it on a thread of its own with a busy sign; by default it runs where it is called.
+    using SlowWork = std::function<void(const std::function<void()>& work)>;
 
     // The first half of a login, before any password is asked for: the user's key ring locked (LockMode::Hold)
     // and read once.
@@ -68,6 +79,16 @@ public:
     const KeyRing& keyRing() const { return m_ring; }
     KeyTable& keyTable() { return m_ring.table; }
     const KeyTable& keyTable() const { return m_ring.table; }
+    KeyRingFormat format() const { return m_ring.format; }
+    void setSlowWork(SlowWork work) { m_slowWork = std::move(work); }
+    // How the keys of strong rings made from now on are derived (the salt is always new): Argon2id with 256 MiB and
+    // 3 passes, unless a test asks for less.
+    void setKeyDerivation(const KdfParameters& kdf) { m_newKdf = kdf; }
+
+    // A key ring opened older than the one last saved here is read-only: every save is refused until the user
+    // accepts it, and the next save then carries on from the generation remembered.
+    bool isReadOnly() const { return m_olderThanRemembered; }
+    void acceptOlderKeyRing();
 
     // The login: creates the user's key ring when it is missing, reads it into a table of its own, checks the
     // password (its digest, computed once, becomes the master key) and only then saves the key ring of a user
@@ -83,7 +104,8 @@ public:
     // A new user: the name appended to the user list, then an empty key ring for the password, then logged in.
     // An interruption between the two leaves a listed user whose first login makes the key ring; the same name
     // given again finishes what was begun.
-    Outcome createUser(const QString& userName, const QString& password);
+    Outcome createUser(const QString& userName, const QString& password,
+                       KeyRingFormat format = KeyRingFormat::Classic);
 
     // Writes the key ring to the user's file (keeping a damaged original as "<file>.bak" first).
     bool save(QString* error = nullptr);
@@ -112,8 +134,13 @@ public:
     // fresh salt, and the key ring saved once. When they do not all fit, or the save fails, the key ring stays as
     // it was, in the file and here, and `error` says why.
     bool addKeys(const QList<KeyRecord>& records, QString* error = nullptr);
-    // Writes the key ring, under the user's digest, to "tessary.keyRing".
+    // Writes the key ring, in its own format and under the user's secrets, to "tessary.keyRing".
     bool exportKeyRing(QString* error = nullptr);
+
+    // The key ring written anew in the other format (session_strong.cpp): the current password checked, as Change
+    // Master Password checks it, then one atomic replace; on any refusal or a failed write nothing changed. To the
+    // classic format, a master password it cannot hold is refused.
+    PasswordChange convertKeyRing(const QString& current, KeyRingFormat target);
 
     // Changes of one key that reach the file at once (session_changes.cpp). Each saves the key ring; when the save
     // fails the table is put back as the file is, and `error` says why (unsavedChangeMessage). A refusal (a name
@@ -146,15 +173,27 @@ private:
     // stored digest, and the held deleted key, each wiped and let go.
     void forgetSecrets();
     bool saveUnder(const MasterSecret& secret, QString* error);
+    // Whether `typed` (code-page bytes) is the master password in force.
+    bool isMasterPassword(QByteArrayView typed) const;
+    KdfParameters freshKdf() const { return m_newKdf.withFreshSalt(); }
+    // The key of a strong ring, made by the slow work.
+    std::shared_ptr<const LockedBytes> sealingKey(QByteArrayView password, const KdfParameters& kdf);
+    // Opens a strong ring's seal with `password`; the outcome of a wrong one, or LoggedIn with the ring and its
+    // secret filled in.
+    Outcome openStrongRing(const QString& userName, KeyRingReadResult& read, const QByteArray& password,
+                           KeyRing& ring, MasterSecret& secret);
+    // The generation check of a strong ring just opened; fills the outcome's generations.
+    void checkGeneration(const QString& userName, const KeyRing& ring, Outcome& outcome);
     // Why the user's key ring may not be written, when it is a link to a file that is another user's (or the
     // program's own); empty when it may.
     QString sharedRingRefusal(const QString& ringPath) const;
     Outcome lockAndRead(const QString& userName, LockMode mode, bool createMissing, const QByteArray& password,
                         Opening& opening);
     Outcome checkAndTakeOver(Opening&& opening, QByteArray& password);
-    // Makes the deciphered key ring of `read` the logged-in one, after saving the one logged in before.
-    Outcome takeOver(const QString& userName, const QByteArray& password, const QByteArray& digest,
-                     KeyRingReadResult&& read, const QString& path, std::unique_ptr<FileLock> lock);
+    // Makes the deciphered key ring the logged-in one, after saving the one logged in before.
+    Outcome takeOver(const QString& userName, MasterSecret&& secret, KeyRing&& ring, std::unique_ptr<FileLock> lock);
+    // Wipes the master password, its digest and a strong ring's key.
+    void resetSecret();
 
     QString m_directory;
     bool m_loggedIn = false;
@@ -164,9 +203,16 @@ private:
     std::unique_ptr<FileLock> m_lock;
     RemovedKey m_removed;
     KeyTableWatcher* m_watcher = nullptr;
+    SlowWork m_slowWork = [](const std::function<void()>& work) { work(); };
+    KdfParameters m_newKdf;
+    bool m_olderThanRemembered = false;
+    std::uint64_t m_rememberedGeneration = 0;
 };
 
 QString incorrectPasswordMessage();
+// "This key ring is older than the one last saved here (generation 12 < 15)."
+QString olderKeyRingMessage(std::uint64_t opened, std::uint64_t remembered);
+QString readOnlyKeyRingMessage();
 QString userExistsMessage(const QString& fileName);
 QString noFileNameMessage(const QString& userName);
 QString passwordMismatchMessage();

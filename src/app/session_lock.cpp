@@ -3,13 +3,13 @@
 
 #include "crypto/wipe.h"
 #include "storage/key_ring_format.h"
+#include "storage/strong_ring_format.h"
 
 namespace tessary {
 
 void Session::forgetSecrets()
 {
-    wipe(m_secret.password);
-    wipe(m_secret.key);
+    resetSecret();
     m_ring.table.clear();
     // The master key by another name.
     wipe(m_ring.storedDigest);
@@ -18,17 +18,27 @@ void Session::forgetSecrets()
 
 bool Session::hasUnsavedChanges() const
 {
-    if (!m_loggedIn)
+    if (!m_loggedIn || isReadOnly())
         return false;
+    // A file that cannot be read back holds nothing of this table; a table too long to write is the save's to
+    // refuse.
+    if (m_ring.format == KeyRingFormat::Strong) {
+        const KeyRingReadResult stored = readKeyRing(m_ring.fileName);
+        StrongContent content;
+        if (stored.format != KeyRingFormat::Strong || !stored.usable() || !m_secret.sealingKey ||
+            tessary::openStrongRing(stored.sealed, stored.strong, *m_secret.sealingKey, content) !=
+                StrongOpen::Opened)
+            return true;
+        return !(content.table == m_ring.table);
+    }
     QString reason;
     QByteArray held = serializeKeyRing(m_ring.table, m_ring.storedDigest, m_secret, &reason);
     QByteArray stored;
-    // A file that cannot be read back holds nothing of this table; a table too long to write is the save's to
-    // refuse.
     const bool same =
         !held.isEmpty() &&
         readRegularFile(m_ring.fileName, keyRingSizeLimit, stored, reason, Strangers::Allow) == FileReadStatus::Ok &&
         stored == held;
+    wipe(held);
     return !same;
 }
 
@@ -43,6 +53,7 @@ bool Session::logOut(QString* error)
     m_ring = KeyRing{};
     m_userName.clear();
     m_loggedIn = false;
+    m_olderThanRemembered = false;
     if (!saved && error)
         *error = lockUnsavedMessage(reason);
     return saved;

@@ -23,7 +23,7 @@ Session::Outcome Session::login(const QString& userName, const QString& password
 
     if (m_loggedIn && QFileInfo(path(fileName)) == QFileInfo(m_ring.fileName)) {
         // The same user again: the key ring in memory is newer than the file, so it is not read back.
-        const bool same = verifyPassword(secret, m_ring.storedDigest);
+        const bool same = isMasterPassword(secret);
         wipe(secret);
         if (!same)
             return incorrectPasswordOutcome();
@@ -86,42 +86,70 @@ Session::Outcome Session::lockAndRead(const QString& userName, LockMode mode, bo
 Session::Outcome Session::checkAndTakeOver(Opening&& opening, QByteArray& password)
 {
     const QString warning = opening.read.warning();
-    const QByteArray digest = unlockKeyTable(opening.read.table, password, opening.read.storedDigest);
-    if (digest.isEmpty() || digest != opening.read.storedDigest) {
+    KeyRing ring;
+    MasterSecret secret;
+    if (opening.read.format == KeyRingFormat::Strong) {
+        Outcome opened = openStrongRing(opening.userName, opening.read, password, ring, secret);
         wipe(password);
-        return incorrectPasswordOutcome(warning);
+        if (opened.status != Outcome::Status::LoggedIn)
+            return opened;
+    } else {
+        const QByteArray digest = unlockKeyTable(opening.read.table, password, opening.read.storedDigest);
+        if (digest.isEmpty() || digest != opening.read.storedDigest) {
+            wipe(password);
+            return incorrectPasswordOutcome(warning);
+        }
+        secret = MasterSecret{ownCopy(password), digest, nullptr};
+        wipe(password);
+        ring.storedDigest = std::move(opening.read.storedDigest);
+        ring.table = std::move(opening.read.table);
+        ring.readDamaged = opening.read.status == KeyRingReadResult::Status::Damaged;
     }
-    Outcome outcome = takeOver(opening.userName, password, digest, std::move(opening.read), opening.path,
-                               std::move(opening.lock));
-    wipe(password);
-    if (outcome.succeeded())
+    ring.fileName = opening.path;
+    ring.file = opening.read.file;
+    Outcome outcome;
+    checkGeneration(opening.userName, ring, outcome);
+    const std::uint64_t opened = outcome.openedGeneration;
+    const std::uint64_t remembered = outcome.rememberedGeneration;
+    outcome = takeOver(opening.userName, std::move(secret), std::move(ring), std::move(opening.lock));
+    if (outcome.succeeded()) {
         outcome.warning = warning;
+        outcome.openedGeneration = opened;
+        outcome.rememberedGeneration = remembered;
+        m_olderThanRemembered = outcome.isOlder();
+        m_rememberedGeneration = remembered;
+    }
     return outcome;
 }
 
-Session::Outcome Session::takeOver(const QString& userName, const QByteArray& password, const QByteArray& digest,
-                                   KeyRingReadResult&& read, const QString& path, std::unique_ptr<FileLock> lock)
+Session::Outcome Session::takeOver(const QString& userName, MasterSecret&& secret, KeyRing&& ring,
+                                   std::unique_ptr<FileLock> lock)
 {
     QString error;
-    if (m_loggedIn && m_lock && !save(&error))
+    // A read-only key ring has nothing to save: each change was refused.
+    if (m_loggedIn && m_lock && !m_olderThanRemembered && !save(&error))
         return refusedOutcome(error);
 
-    wipe(m_secret.password);
-    wipe(m_secret.key);
+    resetSecret();
     m_removed.forget(); // the last user's deleted key has no place in this one's ring
-    m_secret = MasterSecret{ownCopy(password), ownCopy(digest)};
+    m_secret = std::move(secret);
     m_userName = userName;
-    m_ring.fileName = path;
-    m_ring.storedDigest = std::move(read.storedDigest);
-    m_ring.table = std::move(read.table);
-    m_ring.readDamaged = read.status == KeyRingReadResult::Status::Damaged;
-    m_ring.file = read.file;
+    m_ring = std::move(ring);
     m_lock = std::move(lock);
     m_loggedIn = true;
+    m_olderThanRemembered = false;
+    m_rememberedGeneration = 0;
 
     Outcome outcome;
     outcome.status = Outcome::Status::LoggedIn;
     return outcome;
+}
+
+void Session::resetSecret()
+{
+    wipe(m_secret.password);
+    wipe(m_secret.key);
+    m_secret.sealingKey.reset(); // its locked memory is zeroed as it is freed
 }
 
 QString incorrectPasswordMessage()

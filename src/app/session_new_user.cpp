@@ -1,6 +1,7 @@
 // A new user: listed, given an empty key ring, then logged in.
 #include "app/session.h"
 
+#include "app/generation_memory.h"
 #include "crypto/wipe.h"
 #include "storage/codepage.h"
 #include "storage/user_list.h"
@@ -34,7 +35,7 @@ QString fileNameLengthRefusal(const QString& directory, const QString& fileName)
 
 } // namespace
 
-Session::Outcome Session::createUser(const QString& userName, const QString& password)
+Session::Outcome Session::createUser(const QString& userName, const QString& password, KeyRingFormat format)
 {
     const QString fileName = keyRingFileName(userName);
     if (fileName.isEmpty())
@@ -62,24 +63,55 @@ Session::Outcome Session::createUser(const QString& userName, const QString& pas
                                                                                    : listed.reason);
     }
     QString error;
-    if (!createKeyRing(file, secret, &error)) {
+    std::shared_ptr<const LockedBytes> key;
+    const KdfParameters kdf = freshKdf();
+    if (format == KeyRingFormat::Strong) {
+        key = sealingKey(secret, kdf);
+        if (!key) {
+            wipe(secret);
+            return refusedOutcome(QStringLiteral("There is no memory to make the key ring's key."));
+        }
+    }
+    const bool created = format == KeyRingFormat::Strong ? createStrongKeyRing(file, toCodePage(userName), kdf, *key, &error)
+                                                         : createKeyRing(file, secret, &error);
+    if (!created) {
         wipe(secret);
         return refusedOutcome(error);
     }
 
+    // Read back as any login reads it, so that what was written is known to open.
     KeyRingReadResult read = readKeyRing(file, fileName);
     if (!read.usable()) {
         wipe(secret);
         return unusableKeyRingOutcome(read);
     }
-    const QByteArray digest = unlockKeyTable(read.table, secret, read.storedDigest);
-    if (digest != read.storedDigest) {
-        wipe(secret);
-        return refusedOutcome(passwordMismatchMessage(), true);
+    KeyRing ring;
+    MasterSecret opened;
+    if (format == KeyRingFormat::Strong) {
+        StrongContent content;
+        if (tessary::openStrongRing(read.sealed, read.strong, *key, content) != StrongOpen::Opened) {
+            wipe(secret);
+            return refusedOutcome(passwordMismatchMessage(), true);
+        }
+        ring.format = format;
+        ring.owner = std::move(content.owner);
+        ring.kdf = kdf;
+        ring.generation = content.generation;
+        opened = MasterSecret{ownCopy(secret), {}, std::move(key)};
+        rememberGeneration(userName, file, ring.generation);
+    } else {
+        const QByteArray digest = unlockKeyTable(read.table, secret, read.storedDigest);
+        if (digest != read.storedDigest) {
+            wipe(secret);
+            return refusedOutcome(passwordMismatchMessage(), true);
+        }
+        ring.storedDigest = digest;
+        opened = MasterSecret{ownCopy(secret), digest, nullptr};
     }
-    Outcome outcome = takeOver(userName, secret, digest, std::move(read), file, std::move(lock));
     wipe(secret);
-    return outcome;
+    ring.fileName = file;
+    ring.file = read.file;
+    return takeOver(userName, std::move(opened), std::move(ring), std::move(lock));
 }
 
 QString userExistsMessage(const QString& fileName)

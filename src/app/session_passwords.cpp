@@ -37,7 +37,7 @@ Session::PasswordChange Session::changeMasterPassword(const QString& current, co
         return result;
     }
     QByteArray typed = fitsCodePage(current) ? toCodePage(current) : QByteArray();
-    const bool correct = !typed.isEmpty() && verifyPassword(typed, m_ring.storedDigest);
+    const bool correct = !typed.isEmpty() && isMasterPassword(typed);
     wipe(typed);
     if (!correct) {
         result.status = PasswordChange::Status::IncorrectPassword;
@@ -51,18 +51,31 @@ Session::PasswordChange Session::changeMasterPassword(const QString& current, co
 
     MasterSecret secret;
     secret.password = toCodePage(replacement);
-    secret.key = hashPassword(secret.password);
-    // The salts stay: every key stream changes with the master key.
     const QByteArray oldDigest = m_ring.storedDigest;
-    m_ring.storedDigest = secret.key;
+    const KdfParameters oldKdf = m_ring.kdf;
+    if (m_ring.format == KeyRingFormat::Strong) {
+        // A new salt as well: the new key shares nothing with the old one.
+        m_ring.kdf = freshKdf();
+        secret.sealingKey = sealingKey(secret.password, m_ring.kdf);
+        if (!secret.sealingKey) {
+            m_ring.kdf = oldKdf;
+            wipe(secret.password);
+            result.message = QStringLiteral("There is no memory to make the key ring's key.");
+            return result;
+        }
+    } else {
+        // The salts stay: every key stream changes with the master key.
+        secret.key = hashPassword(secret.password);
+        m_ring.storedDigest = secret.key;
+    }
     if (!saveUnder(secret, &result.message)) {
         m_ring.storedDigest = oldDigest;
+        m_ring.kdf = oldKdf;
         wipe(secret.password);
         wipe(secret.key);
         return result;
     }
-    wipe(m_secret.password);
-    wipe(m_secret.key);
+    resetSecret();
     m_secret = std::move(secret);
     result.status = PasswordChange::Status::Changed;
     return result;

@@ -76,7 +76,7 @@ int addCommand(const Invocation& invocation, Console& console)
         return failed;
     }
 
-    KeyRingAccess access(invocation.directory, console);
+    KeyRingAccess access(invocation.directory, console, invocation.hasFlag(acceptOlderFlag));
     if (const int status = access.open(invocation.arguments.at(0), KeyRingAccess::Mode::Write))
         return status;
     KeyTable& table = access.table();
@@ -119,7 +119,7 @@ int editCommand(const Invocation& invocation, Console& console)
     if (!readFieldOptions(invocation, console, fields))
         return failed;
 
-    KeyRingAccess access(invocation.directory, console);
+    KeyRingAccess access(invocation.directory, console, invocation.hasFlag(acceptOlderFlag));
     int slot = KeyTable::notFound;
     if (const int status = access.openKey(invocation.arguments.at(0), invocation.arguments.at(1),
                                           KeyRingAccess::Mode::Write, slot))

@@ -60,7 +60,7 @@ int auditCommand(const Invocation& invocation, Console& console)
         options.breaches = &breaches;
     }
 
-    KeyRingAccess access(invocation.directory, console);
+    KeyRingAccess access(invocation.directory, console, invocation.hasFlag(acceptOlderFlag));
     if (const int status = access.open(invocation.arguments.at(0), KeyRingAccess::Mode::Read))
         return status;
     const KeyTable& table = access.table();

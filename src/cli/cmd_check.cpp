@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QtEndian>
 
+#include <algorithm>
+
 namespace tessary::cli {
 
 namespace {
@@ -27,6 +29,23 @@ QString negativeCountMessage(int count)
     return QStringLiteral("The key count %1 is negative; a key ring holds 0 to 255 keys.").arg(count);
 }
 
+// What a strong ring tells without its password: its header. The keys, their count and the generation are sealed.
+int checkStrong(const KeyRingReadResult& read, Console& console)
+{
+    console.out(QStringLiteral("Format: strong (XChaCha20-Poly1305 over the whole key table)"));
+    if (read.status != KeyRingReadResult::Status::Ok) {
+        console.err(read.message);
+        return failed;
+    }
+    const KdfParameters& kdf = read.strong.kdf;
+    console.out(QStringLiteral("Key derivation: Argon2id, %1 passes over %2 MiB")
+                    .arg(kdf.passes)
+                    .arg(double(kdf.memory) / (1 << 20), 0, 'g', 4));
+    console.out(QStringLiteral("Sealed: %1 bytes; the keys need the master password").arg(read.sealed.size() -
+                                                                                            strongRingHeaderSize));
+    return done;
+}
+
 } // namespace
 
 int checkCommand(const Invocation& invocation, Console& console)
@@ -34,8 +53,8 @@ int checkCommand(const Invocation& invocation, Console& console)
     const QString& shownName = invocation.arguments.at(0);
     QByteArray data;
     QString reason;
-    switch (readRegularFile(QDir(invocation.directory).filePath(shownName), keyRingSizeLimit, data, reason,
-                            Strangers::Allow)) {
+    switch (readRegularFile(QDir(invocation.directory).filePath(shownName),
+                            std::max(keyRingSizeLimit, strongRingSizeLimit), data, reason, Strangers::Allow)) {
     case FileReadStatus::Ok:
         break;
     case FileReadStatus::Missing:
@@ -48,7 +67,11 @@ int checkCommand(const Invocation& invocation, Console& console)
     const KeyRingReadResult read = parseKeyRing(data, shownName);
 
     console.out(QStringLiteral("File: %1 (%2 bytes)").arg(shownName).arg(data.size()));
+    if (isStrongRing(data))
+        return checkStrong(read, console);
     const bool magic = data.startsWith(keyRingMagic);
+    if (magic)
+        console.out(QStringLiteral("Format: classic (MD2 and RC4, as Tessary 0.1 writes)"));
     console.out(magic ? QStringLiteral("Magic: TESSARYv0.1A") : QStringLiteral("Magic: missing"));
     qint16 count = 0;
     if (magic && data.size() >= 30) {

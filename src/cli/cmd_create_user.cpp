@@ -31,7 +31,8 @@ int createUserCommand(const Invocation& invocation, Console& console)
     QString password = console.readNewSecret(QStringLiteral("Master password for the new user: "), differ);
     if (differ)
         return failed;
-    const Session::Outcome outcome = session.createUser(userName, password);
+    const Session::Outcome outcome = session.createUser(
+        userName, password, invocation.hasFlag(QStringLiteral("--strong")) ? KeyRingFormat::Strong : KeyRingFormat::Classic);
     wipe(password);
     if (!outcome.succeeded()) {
         console.err(outcome.message);

@@ -61,7 +61,7 @@ int exportCommand(const Invocation& invocation, Console& console)
         return usageFailure(console, QStringLiteral("%1 needs --output FILE (- for standard output).")
                                          .arg(formatName(format)));
 
-    KeyRingAccess access(invocation.directory, console);
+    KeyRingAccess access(invocation.directory, console, invocation.hasFlag(acceptOlderFlag));
     if (const int status = access.open(invocation.arguments.at(0), KeyRingAccess::Mode::Read))
         return status;
     if (format != TransferFormat::TessaryKeyRing)

@@ -44,7 +44,7 @@ int importCommand(const Invocation& invocation, Console& console)
         console.err(import.failure());
         return failed;
     }
-    KeyRingAccess access(invocation.directory, console);
+    KeyRingAccess access(invocation.directory, console, invocation.hasFlag(acceptOlderFlag));
     if (const int status = access.open(invocation.arguments.at(0),
                                        dryRun ? KeyRingAccess::Mode::Read : KeyRingAccess::Mode::Write))
         return status;

@@ -19,7 +19,7 @@ PasswordOutput passwordOutput(const Invocation& invocation)
 
 int lsCommand(const Invocation& invocation, Console& console)
 {
-    KeyRingAccess access(invocation.directory, console);
+    KeyRingAccess access(invocation.directory, console, invocation.hasFlag(acceptOlderFlag));
     if (const int status = access.open(invocation.arguments.at(0), KeyRingAccess::Mode::Read))
         return status;
     const KeyTable& table = access.table();
@@ -38,7 +38,7 @@ int lsCommand(const Invocation& invocation, Console& console)
 
 int showCommand(const Invocation& invocation, Console& console)
 {
-    KeyRingAccess access(invocation.directory, console);
+    KeyRingAccess access(invocation.directory, console, invocation.hasFlag(acceptOlderFlag));
     int slot = KeyTable::notFound;
     if (const int status = access.openKey(invocation.arguments.at(0), invocation.arguments.at(1),
                                           KeyRingAccess::Mode::Read, slot))

@@ -8,7 +8,7 @@ namespace tessary::cli {
 
 int passwdCommand(const Invocation& invocation, Console& console)
 {
-    KeyRingAccess access(invocation.directory, console);
+    KeyRingAccess access(invocation.directory, console, invocation.hasFlag(acceptOlderFlag));
     // The current password is line 1, as for every command; open() refuses a wrong one.
     if (const int status = access.open(invocation.arguments.at(0), KeyRingAccess::Mode::Write))
         return status;

@@ -9,7 +9,7 @@ int renameCommand(const Invocation& invocation, Console& console)
     const auto newName = storableText(console, QStringLiteral("new key name"), invocation.arguments.at(2), keyNameLimit);
     if (!newName)
         return failed;
-    KeyRingAccess access(invocation.directory, console);
+    KeyRingAccess access(invocation.directory, console, invocation.hasFlag(acceptOlderFlag));
     int slot = KeyTable::notFound;
     if (const int status = access.openKey(invocation.arguments.at(0), invocation.arguments.at(1),
                                           KeyRingAccess::Mode::Write, slot))
@@ -38,7 +38,7 @@ int renameCommand(const Invocation& invocation, Console& console)
 
 int rmCommand(const Invocation& invocation, Console& console)
 {
-    KeyRingAccess access(invocation.directory, console);
+    KeyRingAccess access(invocation.directory, console, invocation.hasFlag(acceptOlderFlag));
     int slot = KeyTable::notFound;
     if (const int status = access.openKey(invocation.arguments.at(0), invocation.arguments.at(1),
                                           KeyRingAccess::Mode::Write, slot))

@@ -13,6 +13,7 @@ namespace {
 
 const QStringList keyFields{QStringLiteral("--username"), QStringLiteral("--url"), QStringLiteral("--notes")};
 const QStringList keyOutput{QStringLiteral("--json"), QStringLiteral("--show-password")};
+const QStringList older{QStringLiteral("--accept-older")};
 
 } // namespace
 
@@ -20,16 +21,18 @@ const QList<CommandEntry>& commandTable()
 {
     static const QList<CommandEntry> table{
         {{QStringLiteral("users"), 0, 0, {}, {}}, usersCommand},
-        {{QStringLiteral("create-user"), 1, 1, {}, {}}, createUserCommand},
+        {{QStringLiteral("create-user"), 1, 1, {}, {QStringLiteral("--strong")}}, createUserCommand},
         {{QStringLiteral("ls"), 1, 1, {}, keyOutput}, lsCommand},
         {{QStringLiteral("show"), 2, 2, {}, keyOutput}, showCommand},
-        {{QStringLiteral("add"), 2, 2, keyFields, {}}, addCommand},
-        {{QStringLiteral("edit"), 2, 2, keyFields, {QStringLiteral("--password")}}, editCommand},
-        {{QStringLiteral("rename"), 3, 3, {}, {}}, renameCommand},
-        {{QStringLiteral("rm"), 2, 2, {}, {}}, rmCommand},
-        {{QStringLiteral("passwd"), 1, 1, {}, {}}, passwdCommand},
+        {{QStringLiteral("add"), 2, 2, keyFields, older}, addCommand},
+        {{QStringLiteral("edit"), 2, 2, keyFields, older + QStringList{QStringLiteral("--password")}}, editCommand},
+        {{QStringLiteral("rename"), 3, 3, {}, older}, renameCommand},
+        {{QStringLiteral("rm"), 2, 2, {}, older}, rmCommand},
+        {{QStringLiteral("passwd"), 1, 1, {}, older}, passwdCommand},
+        {{QStringLiteral("upgrade"), 1, 1, {}, older + QStringList{QStringLiteral("--remove-copies")}}, upgradeCommand},
+        {{QStringLiteral("downgrade"), 1, 1, {}, older}, downgradeCommand},
         {{QStringLiteral("import"), 2, 2, {QStringLiteral("--format")},
-          {QStringLiteral("--dry-run"), QStringLiteral("--skip-refused")}},
+          older + QStringList{QStringLiteral("--dry-run"), QStringLiteral("--skip-refused")}},
          importCommand},
         {{QStringLiteral("export"), 1, 1, {QStringLiteral("--format"), QStringLiteral("--output")}, {}}, exportCommand},
         {{QStringLiteral("check"), 1, 1, {}, {}}, checkCommand},

@@ -34,6 +34,8 @@ int editCommand(const Invocation&, Console&);
 int renameCommand(const Invocation&, Console&);
 int rmCommand(const Invocation&, Console&);
 int passwdCommand(const Invocation&, Console&);
+int upgradeCommand(const Invocation&, Console&);
+int downgradeCommand(const Invocation&, Console&);
 int importCommand(const Invocation&, Console&);
 int exportCommand(const Invocation&, Console&);
 int checkCommand(const Invocation&, Console&);

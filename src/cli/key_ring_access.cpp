@@ -6,7 +6,8 @@
 
 namespace tessary::cli {
 
-KeyRingAccess::KeyRingAccess(const QString& directory, Console& console) : m_console(console), m_session(directory)
+KeyRingAccess::KeyRingAccess(const QString& directory, Console& console, bool acceptOlder)
+    : m_console(console), m_session(directory), m_acceptOlder(acceptOlder)
 {
 }
 
@@ -35,6 +36,14 @@ int KeyRingAccess::open(const QString& userName, Mode mode)
     if (!outcome.succeeded()) {
         m_console.err(outcome.message);
         return failed;
+    }
+    if (outcome.isOlder()) {
+        m_console.err(olderKeyRingMessage(outcome.openedGeneration, outcome.rememberedGeneration));
+        if (mode == Mode::Write && !m_acceptOlder) {
+            m_console.err(QStringLiteral("Nothing was written; %1 writes over it all the same.").arg(acceptOlderFlag));
+            return failed;
+        }
+        m_session.acceptOlderKeyRing();
     }
     return done;
 }

@@ -20,7 +20,8 @@ public:
         Write, // holds the lock; refuses a damaged key ring, which a save would replace
     };
 
-    KeyRingAccess(const QString& directory, Console& console);
+    // `acceptOlder`: a write goes on over a key ring older than the one last saved here (--accept-older).
+    KeyRingAccess(const QString& directory, Console& console, bool acceptOlder = false);
 
     // Exit status: 0 when logged in, otherwise 1 with the message already shown.
     int open(const QString& userName, Mode mode);
@@ -40,6 +41,7 @@ public:
 private:
     Console& m_console;
     Session m_session;
+    bool m_acceptOlder = false;
 };
 
 // The code-page bytes of a text bound for a key ring, or nothing (with a message shown) when the code page cannot
@@ -49,6 +51,8 @@ std::optional<QByteArray> storableText(Console& console, const QString& what, co
                                        qsizetype maximumLength = -1, bool nameCharacter = true);
 
 QString noSuchKeyMessage(const QString& keyName);
+// The flag that lets a write command go on over an older key ring.
+inline const QString acceptOlderFlag = QStringLiteral("--accept-older");
 QString damagedRefusalMessage(const QString& fileName);
 
 } // namespace tessary::cli

@@ -21,7 +21,9 @@ QString usageText()
         "\n"
         "Commands:\n"
         "  users                        the user list's names, one a line, in file order\n"
-        "  create-user USER             a new user with an empty key ring (master password from input)\n"
+        "  create-user USER [--strong]  a new user with an empty key ring (master password from input);\n"
+        "                               --strong: sealed with Argon2id and XChaCha20-Poly1305, which\n"
+        "                               Tessary 0.1 cannot open\n"
         "  ls USER [--json] [--show-password]\n"
         "                               the keys in order: name, URL, user name and creation stamp,\n"
         "                               separated by tabs; --json: an array of the objects show prints\n"
@@ -40,6 +42,10 @@ QString usageText()
         "  rm USER KEY                  deletes a key\n"
         "  passwd USER                  a new master password (input line 2; on a terminal asked twice);\n"
         "                               the key ring is written once, under the new password\n"
+        "  upgrade USER [--remove-copies]\n"
+        "                               rewrites the key ring as a strong one, in one replace; the export\n"
+        "                               and USER's .bak stay classic, unless --remove-copies removes them\n"
+        "  downgrade USER               rewrites a strong key ring in the classic format Tessary 0.1 opens\n"
         "  import USER FILE [--format F] [--dry-run] [--skip-refused]\n"
         "                               adds the keys of FILE: KeePassXC, Bitwarden, Chrome or Firefox\n"
         "                               CSV, KeePass 2 XML or a Tessary key ring (line 2: its master\n"
@@ -51,7 +57,8 @@ QString usageText()
         "                               writes the key ring to tessary.keyRing (F tessary, the default),\n"
         "                               or not enciphered to FILE (- for standard output) as\n"
         "                               keepassxc-csv or keepass-xml; FILE must not exist (mode 0600)\n"
-        "  check FILE                   checks a key ring file's structure; needs no password\n"
+        "  check FILE                   checks a key ring file's structure and tells its format (a strong\n"
+        "                               one: its key derivation); needs no password\n"
         "  audit USER [--json] [--older-than YEARS] [--breached FILE]\n"
         "                               the keys that need attention and why: empty, weak (under 50 bits\n"
         "                               by zxcvbn), breached (in FILE, a sorted HEX40:COUNT list of SHA-1\n"
@@ -73,7 +80,8 @@ QString usageText()
         "Use -- before a name that begins with two dashes.\n"
         "\n"
         "Exit status: 0 done; 1 refused or failed (nothing was written); 2 usage error.\n"
-        "Commands that change a key ring refuse while another Tessary program holds its lock.");
+        "Commands that change a key ring refuse while another Tessary program holds its lock, and a\n"
+        "strong key ring older than the one last saved here (a copy put back) unless --accept-older.");
 }
 
 } // namespace tessary::cli

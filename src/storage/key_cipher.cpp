@@ -131,7 +131,7 @@ QByteArray unlockKeyTable(KeyTable& table, QByteArrayView password, QByteArrayVi
         return digest;
 
     // Large key rings are mostly their fields' bytes: the two threads share the deciphering too.
-    MasterSecret secret{password.toByteArray(), digest};
+    MasterSecret secret{password.toByteArray(), digest, nullptr};
     const auto decipher = [&](int i) { cryptKeyRecord(table.slot(i + 1), secret, chains[static_cast<std::size_t>(i)]); };
     std::atomic<int> nextRecord{0};
     {

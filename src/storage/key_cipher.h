@@ -1,22 +1,34 @@
 #pragma once
 
+#include "crypto/locked_memory.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <span>
+#include <utility>
 
 namespace tessary {
 
 struct KeyRecord;
 class KeyTable;
 
-// What a login knows: the master password's code-page bytes and its digest (the master key).
+// What a login knows: the master password's code-page bytes and its digest (the master key); for a strong key
+// ring, the key made of the password that seals it, in locked memory.
 struct MasterSecret
 {
+    MasterSecret() = default;
+    MasterSecret(QByteArray password_, QByteArray key_, std::shared_ptr<const LockedBytes> sealingKey_ = nullptr)
+        : password(std::move(password_)), key(std::move(key_)), sealingKey(std::move(sealingKey_))
+    {
+    }
+
     QByteArray password;
     QByteArray key;
+    std::shared_ptr<const LockedBytes> sealingKey;
 };
 
 // The five digests a record's field keys take, one a field, chained from its salt. They depend on the salt alone.

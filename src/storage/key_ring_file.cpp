@@ -61,9 +61,31 @@ bool createKeyRing(const QString& fileName, QByteArrayView password, QString* er
     return writeKeyRing(fileName, KeyTable{}, hashPassword(password), MasterSecret{}, error, exclusive);
 }
 
+QByteArray keyRingBytes(const KeyRing& ring, const MasterSecret& secret, std::uint64_t generation, QString* error)
+{
+    if (ring.format == KeyRingFormat::Classic)
+        return serializeKeyRing(ring.table, ring.storedDigest, secret, error);
+    if (!secret.sealingKey) {
+        fail(error, QStringLiteral("There is no key to seal %1 with.").arg(ring.fileName));
+        return {};
+    }
+    return sealStrongRing(generation, ring.owner, ring.table, ring.kdf, *secret.sealingKey, error);
+}
+
+bool createStrongKeyRing(const QString& fileName, QByteArrayView owner, const KdfParameters& kdf,
+                         const LockedBytes& key, QString* error)
+{
+    if (QFileInfo::exists(fileName) || QFileInfo(fileName).isSymLink())
+        return fail(error, QStringLiteral("%1 already exists.").arg(fileName));
+    const QByteArray bytes = sealStrongRing(1, owner, KeyTable{}, kdf, key, error);
+    SaveOptions exclusive;
+    exclusive.createOnly = true;
+    return !bytes.isEmpty() && writeKeyRingBytes(fileName, bytes, error, exclusive);
+}
+
 bool saveKeyRing(KeyRing& ring, const MasterSecret& secret, QString* error)
 {
-    const QByteArray bytes = serializeKeyRing(ring.table, ring.storedDigest, secret, error);
+    const QByteArray bytes = keyRingBytes(ring, secret, ring.generation + 1, error);
     if (bytes.isEmpty())
         return false;
     if (ring.readDamaged) {
@@ -78,7 +100,12 @@ bool saveKeyRing(KeyRing& ring, const MasterSecret& secret, QString* error)
     SaveOptions options;
     options.links = Links::Follow;
     options.expected = ring.file;
-    if (!writeKeyRingBytes(ring.fileName, bytes, error, options, &ring.file))
+    const FileIdentity before = ring.file;
+    const bool saved = writeKeyRingBytes(ring.fileName, bytes, error, options, &ring.file);
+    // A save that failed after its rename still put this generation in place.
+    if (ring.format == KeyRingFormat::Strong && !ring.file.isSameFile(before))
+        ++ring.generation;
+    if (!saved)
         return false;
     ring.readDamaged = false;
     return true;

@@ -41,9 +41,24 @@ struct KeyRing
     KeyTable table;
     bool readDamaged = false; // read with the damage warning: keep the original before the first save over it
     FileIdentity file;        // the file read, then the one last saved: the only one a save may replace
+    KeyRingFormat format = KeyRingFormat::Classic;
+    // A strong ring's: whose it is, how its key is made, and how many saves it has seen.
+    QByteArray owner;
+    KdfParameters kdf;
+    std::uint64_t generation = 0;
 };
 
-// writeKeyRing of the key ring to its own file, which may be a link to where the user keeps it; the first save over
+// The bytes of the key ring in its own format: a strong ring sealed as generation `generation` under the secret's
+// sealing key, a classic one enciphered under the secret. Empty, with `error` set, when it cannot be written.
+QByteArray keyRingBytes(const KeyRing& ring, const MasterSecret& secret, std::uint64_t generation,
+                        QString* error = nullptr);
+
+// A new, empty strong key ring for `owner`, sealed under `key` (made by `kdf`); created exclusively, as
+// createKeyRing does.
+bool createStrongKeyRing(const QString& fileName, QByteArrayView owner, const KdfParameters& kdf,
+                         const LockedBytes& key, QString* error = nullptr);
+
+// The key ring written to its own file in its own format (a strong ring one generation on), which may be a link to where the user keeps it; the first save over
 // a damaged file first copies the original to "<file>.bak" (owner read and write only, as the key ring, and never
 // through a link). The name must still lead to `ring.file`: a file put there since it was read, or a link that
 // appeared since, is refused and nothing is written.

@@ -213,10 +213,36 @@ void appendField(QByteArray& out, const QByteArray& text)
     out.append(text);
 }
 
+KeyRingReadResult unreadable(const QString& message)
+{
+    KeyRingReadResult result;
+    result.status = KeyRingReadResult::Status::Unreadable;
+    result.message = message;
+    return result;
+}
+
+// A strong ring is read whole and only its header looked at; the seal is opened once the password is known.
+KeyRingReadResult strongRing(QByteArray&& data, const QString& fileName)
+{
+    KeyRingReadResult result;
+    result.format = KeyRingFormat::Strong;
+    if (const QString wrong = readStrongHeader(data, result.strong); !wrong.isEmpty()) {
+        result.status = KeyRingReadResult::Status::Unreadable;
+        result.message = QStringLiteral("%1 is a strong key ring that is damaged: %2. Nothing was read.")
+                             .arg(fileName, wrong);
+        return result;
+    }
+    result.sealed = std::move(data);
+    return result;
+}
+
 } // namespace
 
 KeyRingReadResult parseKeyRing(QByteArrayView data, const QString& fileName)
 {
+    if (isStrongRing(data))
+        return data.size() > strongRingSizeLimit ? unreadable(QStringLiteral("%1 is too large.").arg(fileName))
+                                                 : strongRing(data.toByteArray(), fileName);
     MemoryInput in(data);
     return parse(in, fileName);
 }
@@ -226,7 +252,7 @@ KeyRingReadResult readKeyRing(const QString& fileName, const QString& shownName)
     const QString name = shownName.isEmpty() ? fileName : shownName;
     RegularFile file;
     QString reason;
-    switch (file.open(fileName, keyRingSizeLimit, reason)) {
+    switch (file.open(fileName, std::max(keyRingSizeLimit, strongRingSizeLimit), reason)) {
     case FileReadStatus::Ok:
         break;
     case FileReadStatus::Missing: {
@@ -242,6 +268,22 @@ KeyRingReadResult readKeyRing(const QString& fileName, const QString& shownName)
         return result;
     }
     }
+    QByteArray start(strongRingMagic.size(), Qt::Uninitialized);
+    const qsizetype startLength = file.readAt(0, start.data(), start.size(), reason);
+    if (startLength == start.size() && isStrongRing(start)) {
+        QByteArray whole(file.size(), Qt::Uninitialized);
+        if (file.readAt(0, whole.data(), whole.size(), reason) != whole.size())
+            return unreadable(QStringLiteral("Cannot read %1: %2")
+                                  .arg(name, reason.isEmpty() ? QStringLiteral("it changed while it was read") : reason));
+        KeyRingReadResult result = strongRing(std::move(whole), name);
+        result.file = file.identity();
+        return result;
+    }
+    if (file.size() > keyRingSizeLimit)
+        return unreadable(QStringLiteral("Cannot read %1: File too large (%2 bytes; at most %3 are expected)")
+                              .arg(name)
+                              .arg(file.size())
+                              .arg(keyRingSizeLimit));
     FileInput in(file);
     KeyRingReadResult result = parse(in, name);
     result.file = file.identity();

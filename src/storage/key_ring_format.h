@@ -2,6 +2,7 @@
 
 #include "storage/file_io.h"
 #include "storage/key_cipher.h"
+#include "storage/strong_ring_format.h"
 #include "storage/key_table.h"
 
 #include <QByteArray>
@@ -21,7 +22,13 @@ inline constexpr qsizetype keyRingFieldLimit = 0xFFFF; // a field's length is st
 // Anything longer holds nothing a reader would look at, so it is refused before it is read.
 inline constexpr qint64 keyRingSizeLimit = 12 + 16 + 2 + 255 * (42 + 5 * keyRingFieldLimit) + 16 + 36;
 
-// What reading a key ring found. The records stay enciphered; the caller checks the password first.
+enum class KeyRingFormat {
+    Classic, // the design's, which Tessary 0.1 reads: MD2 and RC4, no seal
+    Strong,  // Argon2id and XChaCha20-Poly1305, the whole table one sealed text
+};
+
+// What reading a key ring found. The records stay enciphered (a strong ring: sealed); the caller checks the password
+// first.
 struct KeyRingReadResult
 {
     enum class Status {
@@ -37,6 +44,9 @@ struct KeyRingReadResult
     QByteArray storedDigest;
     KeyTable table;
     FileIdentity file; // which file was read (readKeyRing only)
+    KeyRingFormat format = KeyRingFormat::Classic;
+    QByteArray sealed;   // a strong ring: the whole file, to be opened once the password is known
+    StrongHeader strong; // and its header
 
     bool mustEnd() const { return status == Status::NotKeyRing || status == Status::TooManyEntries; }
     bool usable() const { return status == Status::Ok || status == Status::Damaged; }
@@ -44,8 +54,8 @@ struct KeyRingReadResult
     QString warning() const { return status == Status::Damaged ? message : QString(); }
 };
 
-// Both read the same layout; the messages quote `fileName` (or `shownName`, when the path is not what the user
-// knows the file by).
+// Both read either format; the messages quote `fileName` (or `shownName`, when the path is not what the user knows
+// the file by). A strong ring whose header is not sound is Unreadable, its message naming what is wrong.
 KeyRingReadResult parseKeyRing(QByteArrayView data, const QString& fileName);
 KeyRingReadResult readKeyRing(const QString& fileName, const QString& shownName = {});
 

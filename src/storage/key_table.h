@@ -77,8 +77,14 @@ public:
     // Wipes every slot (see release) and empties the table.
     void clear();
 
+    friend bool operator==(const KeyTable& a, const KeyTable& b)
+    {
+        return a.m_keyCount == b.m_keyCount && a.m_slots == b.m_slots;
+    }
+
 private:
     QByteArray uniqueSalt() const;
+
 
     std::array<KeyRecord, capacity> m_slots;
     int m_keyCount = 0;

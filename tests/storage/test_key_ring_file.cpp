@@ -743,7 +743,12 @@ void TestKeyRingFile::saveOfDamagedRingKeepsTheOriginal()
 
     const KeyRingReadResult read = readKeyRing(path);
     QCOMPARE(read.status, Status::Damaged);
-    KeyRing ring{path, read.storedDigest, read.table, true, read.file};
+    KeyRing ring;
+    ring.fileName = path;
+    ring.storedDigest = read.storedDigest;
+    ring.table = read.table;
+    ring.readDamaged = true;
+    ring.file = read.file;
     cryptKeyTable(ring.table, secret);
 
     QString error;
@@ -777,7 +782,11 @@ void TestKeyRingFile::normalSaveMakesNoBackup()
     KeyRingReadResult read = readKeyRing(path);
     QCOMPARE(read.status, Status::Ok);
     cryptKeyTable(read.table, secret);
-    KeyRing ring{path, read.storedDigest, read.table, false, read.file};
+    KeyRing ring;
+    ring.fileName = path;
+    ring.storedDigest = read.storedDigest;
+    ring.table = read.table;
+    ring.file = read.file;
     ring.table.appendRecord(sampleRecord(2));
 
     QVERIFY(saveKeyRing(ring, secret));
