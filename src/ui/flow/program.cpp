@@ -9,6 +9,7 @@
 #include "ui/login/new_user.h"
 #include "ui/widgets/key_table_model.h"
 #include "ui/widgets/message_box.h"
+#include "ui/widgets/slow_work.h"
 #include "ui/wizard/new_key.h"
 
 #include <QAction>
@@ -37,6 +38,7 @@ Program::Program(Options options)
 {
     if (!m_endProcess)
         m_endProcess = [] { QCoreApplication::exit(0); };
+    m_session.setSlowWork(runSlowWork);
 }
 
 Program::~Program()
@@ -157,6 +159,7 @@ void Program::completeLogin()
         connect(m_keyBrowser, &KeyBrowser::webUpdateRequested, this, &Program::showWebUpdate);
         connect(m_keyBrowser, &KeyBrowser::changePasswordRequested, this, &Program::showChangePassword);
         connect(m_keyBrowser, &KeyBrowser::changeMasterPasswordRequested, this, &Program::showChangeMasterPassword);
+        connect(m_keyBrowser, &KeyBrowser::keyRingSecurityRequested, this, &Program::showKeyRingSecurity);
         connect(m_keyBrowser, &KeyBrowser::keyHealthRequested, this, &Program::showKeyHealth);
         connect(m_keyBrowser, &KeyBrowser::importFromRequested, this, &Program::showImportFrom);
         connect(m_keyBrowser, &KeyBrowser::exportToRequested, this, &Program::exportTo);

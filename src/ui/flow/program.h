@@ -19,6 +19,7 @@ class ImportPlan;
 class ImportPreview;
 class KeyBrowser;
 class KeyHealthReport;
+class KeyRingSecurity;
 class KeyTableModel;
 class LoginForm;
 class ModifyKey;
@@ -71,6 +72,7 @@ public:
     // Over Key Properties when that is open, else over the key browser.
     ChangePassword* showChangePassword(const QString& keyName);
     ChangeMasterPassword* showChangeMasterPassword();
+    KeyRingSecurity* showKeyRingSecurity();
     KeyHealthReport* showKeyHealth();
     // Import From: a file chosen, read and planned, then the preview over the key browser (program_transfer.cpp).
     ImportPreview* showImportFrom();
@@ -85,6 +87,7 @@ public:
     NewKey* newKey() const;
     ChangePassword* changePassword() const;
     ChangeMasterPassword* changeMasterPassword() const;
+    KeyRingSecurity* keyRingSecurity() const;
     KeyHealthReport* keyHealth() const;
     ImportPreview* importPreview() const;
 
@@ -114,6 +117,7 @@ private:
     QPointer<WebUpdate> m_webUpdate;
     QPointer<ChangePassword> m_changePassword;
     QPointer<ChangeMasterPassword> m_changeMasterPassword;
+    QPointer<KeyRingSecurity> m_keyRingSecurity;
     QPointer<KeyHealthReport> m_keyHealth;
     QPointer<ImportPreview> m_importPreview;
 };

@@ -228,7 +228,7 @@ private slots:
             return items.join(QLatin1Char(' '));
         };
         QCOMPARE(names("menuFile"), QStringLiteral("menuImportKeyring menuExportKeyring menuImportFrom menuExportTo "
-                                                   "menuChangeMasterPassword menuFileSeperator menuExit"));
+                                                   "menuChangeMasterPassword menuKeyRingSecurity menuFileSeperator menuExit"));
         QCOMPARE(names("ViewMenu"), QStringLiteral("ViewToolbar ViewStatusbar ViewSep LargeIconView SmallIconView "
                                                    "ListView ReportView ViewSep2 Sortby lineUpIcons ViewSep3 "
                                                    "menuFind menuKeyHealth ViewSep4 menuRefreshDisplay viewOptions"));
