@@ -69,6 +69,8 @@ focus_window "Tessary"; keys alt+k w
 focus_window "Change Password"; examine "Change Password"; keys Escape
 focus_window "Tessary"; keys alt+f m
 focus_window "Change Master Password"; examine "Change Master Password"; keys Escape
+focus_window "Tessary"; keys alt+f s
+focus_window "Key Ring Security"; examine "Key Ring Security"; keys Escape
 focus_window "Tessary"; keys alt+v h
 focus_window "Key Health"; examine "Key Health"; keys Escape
 focus_window "Tessary"; keys alt+h a

@@ -16,6 +16,7 @@ KeyRingImport::KeyRingImport(const Session& session)
 }
 
 KeyRingImport::KeyRingImport(const Session& session, const QString& path, const QString& shownName)
+    : m_slowWork(session.slowWork())
 {
     if (!QFileInfo::exists(path)) {
         m_failure = noImportFileMessage(path);
@@ -73,7 +74,9 @@ bool KeyRingImport::unlock(const QString& password)
     QByteArray bytes = toCodePage(password);
     if (!m_sealed.isEmpty()) {
         LockedBytes key(sealingKeySize);
-        const bool opened = deriveKey(bytes, m_strong.kdf, key) && openSealed(key);
+        bool made = false;
+        m_slowWork([&] { made = deriveKey(bytes, m_strong.kdf, key); });
+        const bool opened = made && openSealed(key);
         wipe(bytes);
         m_needsPassword = !opened;
         return opened;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/session.h"
 #include "storage/key_cipher.h"
 #include "storage/strong_ring_format.h"
 #include "storage/key_table.h"
@@ -9,8 +10,6 @@
 #include <functional>
 
 namespace tessary {
-
-class Session;
 
 // Import of "tessary.keyRing" (or another key ring file, of either format) into the logged-in key ring. The file is
 // read into a table of its own, checked against its own master password and deciphered (or unsealed) there; only then are its keys added, never over existing ones,
@@ -59,6 +58,7 @@ private:
     MasterSecret m_secret;
     QByteArray m_sealed; // a strong ring, until its seal is opened
     StrongHeader m_strong;
+    Session::SlowWork m_slowWork; // the session's, where the key of a strong ring is made
 };
 
 QString importSummaryMessage(const KeyRingImport::Count& count);

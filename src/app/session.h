@@ -81,6 +81,7 @@ public:
     const KeyTable& keyTable() const { return m_ring.table; }
     KeyRingFormat format() const { return m_ring.format; }
     void setSlowWork(SlowWork work) { m_slowWork = std::move(work); }
+    const SlowWork& slowWork() const { return m_slowWork; }
     // How the keys of strong rings made from now on are derived (the salt is always new): Argon2id with 256 MiB and
     // 3 passes, unless a test asks for less.
     void setKeyDerivation(const KdfParameters& kdf) { m_newKdf = kdf; }

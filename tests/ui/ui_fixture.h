@@ -14,12 +14,14 @@
 #include "ui/widgets/message_box.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
+#include <utility>
 
 namespace tessary::test {
 
@@ -47,11 +49,22 @@ struct Fixture
     QString path(const QString& name) const { return directory.filePath(name); }
     bool exists(const QString& name) const { return QFileInfo::exists(path(name)); }
 
+    // Argon2id at its lightest: the window tests are about what the windows do, not about the cost of a guess.
+    static KdfParameters lightKdf()
+    {
+        KdfParameters kdf;
+        kdf.passes = 1;
+        kdf.memory = KdfParameters::leastMemory;
+        return kdf;
+    }
+
     // A user with its key ring and the given keys, made as the command-line tool would.
-    void addUser(const QString& name, const QString& password, const QList<QByteArray>& keyNames = {})
+    void addUser(const QString& name, const QString& password, const QList<QByteArray>& keyNames = {},
+                 KeyRingFormat format = KeyRingFormat::Classic)
     {
         Session maker(directory.path());
-        QVERIFY(maker.createUser(name, password).succeeded());
+        maker.setKeyDerivation(lightKdf());
+        QVERIFY(maker.createUser(name, password, format).succeeded());
         for (const QByteArray& keyName : keyNames) {
             KeyRecord record;
             record.name = keyName;
@@ -61,6 +74,22 @@ struct Fixture
             QCOMPARE(maker.keyTable().addKey(record), KeyTable::AddResult::Added);
         }
         QVERIFY(maker.save());
+    }
+
+    // A user's strong key ring put back from the copy one save before the last, as a restored backup would be: the
+    // generation of the copy and the one remembered here, or zeros when it could not be done.
+    std::pair<std::uint64_t, std::uint64_t> putBackOlderCopy(const QString& name, const QString& password)
+    {
+        QFile file(path(name + QStringLiteral(".keyRing")));
+        const QByteArray older = fileBytes(file.fileName());
+        Session saver(directory.path());
+        if (!saver.login(name, password).succeeded())
+            return {};
+        const std::uint64_t generation = saver.keyRing().generation;
+        if (!saver.save() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            file.write(older) != older.size())
+            return {};
+        return {generation, saver.keyRing().generation};
     }
 
     // The key names stored in a user's key ring, read back under the password.

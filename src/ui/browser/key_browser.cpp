@@ -157,6 +157,7 @@ void KeyBrowser::buildMenus()
     addItem(file, "menuImportFrom", QStringLiteral("Import &From..."));
     addItem(file, "menuExportTo", QStringLiteral("Export &To..."));
     addItem(file, "menuChangeMasterPassword", QStringLiteral("Change &Master Password..."));
+    addItem(file, "menuKeyRingSecurity", QStringLiteral("Key Ring &Security..."));
     addSeparator(file, "menuFileSeperator");
     connect(addItem(file, "menuLock", QStringLiteral("&Lock"), QKeySequence(Qt::CTRL | Qt::Key_L)), &QAction::triggered,
             this, &KeyBrowser::lockRequested);
@@ -297,7 +298,8 @@ void KeyBrowser::Form_Unload()
     storeLayout();
     m_clipboard->clearIfStillOurs();
     QString error;
-    if (m_session.isLoggedIn() && !m_session.save(&error))
+    // A read-only key ring refused every change as it came: there is nothing to save.
+    if (m_session.isLoggedIn() && !m_session.isReadOnly() && !m_session.save(&error))
         MessageBox::show(this, error, MessageBox::programTitle(), MessageBox::Kind::Failure);
 }
 

@@ -86,6 +86,7 @@ signals:
     void keyPropertiesRequested(const QString& keyName);
     void changePasswordRequested(const QString& keyName);
     void changeMasterPasswordRequested();
+    void keyRingSecurityRequested();
     void newKeyRequested();
     // The Help menu's windows. "&Web Update" stays disabled; code may still ask for the window.
     void aboutRequested();

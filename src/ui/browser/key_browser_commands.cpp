@@ -37,6 +37,7 @@ void KeyBrowser::connectCommands()
     on("popUpKeyProps", [this] { KeyPropertiesDialog(); });
     on("menuChangePassword", [this] { changePassword(); });
     on("menuChangeMasterPassword", [this] { emit changeMasterPasswordRequested(); });
+    on("menuKeyRingSecurity", [this] { emit keyRingSecurityRequested(); });
     on("menuImportKeyring", [this] { importKeyring(); });
     on("menuExportKeyring", [this] { exportKeyring(); });
     on("menuImportFrom", [this] { emit importFromRequested(); });

@@ -13,6 +13,7 @@
 #include "ui/options/options_window.h"
 #include "ui/widgets/key_table_model.h"
 #include "ui/widgets/message_box.h"
+#include "ui/widgets/slow_work.h"
 #include "ui/wizard/new_key.h"
 
 #include <QAction>
@@ -44,6 +45,7 @@ Program::Program(Options options)
         m_endProcess = [] { QCoreApplication::exit(0); };
     m_autoLock->apply(readProgramOptions());
     connect(m_autoLock, &AutoLock::lockDue, this, &Program::lockSession);
+    m_session.setSlowWork(runSlowWork);
 }
 
 Program::~Program()
@@ -167,6 +169,7 @@ void Program::completeLogin()
         connect(m_keyBrowser, &KeyBrowser::webUpdateRequested, this, &Program::showWebUpdate);
         connect(m_keyBrowser, &KeyBrowser::changePasswordRequested, this, &Program::showChangePassword);
         connect(m_keyBrowser, &KeyBrowser::changeMasterPasswordRequested, this, &Program::showChangeMasterPassword);
+        connect(m_keyBrowser, &KeyBrowser::keyRingSecurityRequested, this, &Program::showKeyRingSecurity);
         connect(m_keyBrowser, &KeyBrowser::keyHealthRequested, this, &Program::showKeyHealth);
         connect(m_keyBrowser, &KeyBrowser::importFromRequested, this, &Program::showImportFrom);
         connect(m_keyBrowser, &KeyBrowser::exportToRequested, this, &Program::exportTo);

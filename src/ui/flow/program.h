@@ -22,6 +22,7 @@ class ImportPlan;
 class ImportPreview;
 class KeyBrowser;
 class KeyHealthReport;
+class KeyRingSecurity;
 class KeyTableModel;
 class LoginForm;
 class ModifyKey;
@@ -76,6 +77,7 @@ public:
     // Over Key Properties when that is open, else over the key browser.
     ChangePassword* showChangePassword(const QString& keyName);
     ChangeMasterPassword* showChangeMasterPassword();
+    KeyRingSecurity* showKeyRingSecurity();
     KeyHealthReport* showKeyHealth();
     // Import From: a file chosen, read and planned, then the preview over the key browser (program_transfer.cpp).
     ImportPreview* showImportFrom();
@@ -101,6 +103,7 @@ public:
     NewKey* newKey() const;
     ChangePassword* changePassword() const;
     ChangeMasterPassword* changeMasterPassword() const;
+    KeyRingSecurity* keyRingSecurity() const;
     KeyHealthReport* keyHealth() const;
     ImportPreview* importPreview() const;
 
@@ -125,6 +128,7 @@ private:
     bool m_ended = false;
     bool m_shuttingDown = false;
     bool m_locking = false;
+    bool m_lockWaiting = false;
     AutoLock* m_autoLock;
     int m_rowBeforeLock = -1; // the key browser's selected row, for the login after a lock
 
@@ -138,6 +142,7 @@ private:
     QPointer<WebUpdate> m_webUpdate;
     QPointer<ChangePassword> m_changePassword;
     QPointer<ChangeMasterPassword> m_changeMasterPassword;
+    QPointer<KeyRingSecurity> m_keyRingSecurity;
     QPointer<KeyHealthReport> m_keyHealth;
     QPointer<ImportPreview> m_importPreview;
     QPointer<OptionsWindow> m_options;

@@ -13,14 +13,17 @@
 #include "ui/login/new_user.h"
 #include "ui/master_password/change_master_password.h"
 #include "ui/options/options_window.h"
+#include "ui/security/key_ring_security.h"
 #include "ui/transfer/import_preview.h"
 #include "ui/update/web_update.h"
 #include "ui/widgets/key_table_model.h"
 #include "ui/widgets/message_box.h"
+#include "ui/widgets/slow_work.h"
 #include "ui/wizard/new_key.h"
 
 #include <QApplication>
 #include <QDialog>
+#include <QTimer>
 
 namespace tessary {
 
@@ -28,6 +31,18 @@ void Program::lockSession()
 {
     if (m_locking || m_ended || !m_session.isLoggedIn())
         return;
+    if (slowWorkRunning()) {
+        // A key being made or a conversion holds the session's secrets on another thread: the lock follows the
+        // moment it ends (under a second), never under it.
+        if (!m_lockWaiting) {
+            m_lockWaiting = true;
+            QTimer::singleShot(20, this, [this] {
+                m_lockWaiting = false;
+                lockSession();
+            });
+        }
+        return;
+    }
     m_locking = true;
     m_autoLock->disarm();
     const QString user = m_session.currentUserName();
@@ -53,6 +68,7 @@ void Program::lockSession()
     unload(m_keyHealth);
     unload(m_importPreview);
     unload(m_options);
+    unload(m_keyRingSecurity);
     unload(m_keyBrowser);
     // The login window of the last login still holds the steps of that typing; New User may hold a password.
     unload(m_loginForm);
@@ -80,7 +96,7 @@ void Program::closeWaitingWindows()
         const bool ownWindow = window == m_modifyKey || window == m_newKey || window == m_about ||
                                window == m_webUpdate || window == m_changePassword ||
                                window == m_changeMasterPassword || window == m_keyHealth || window == m_importPreview ||
-                               window == m_options || window == m_newUser;
+                               window == m_options || window == m_keyRingSecurity || window == m_newUser;
         if (dialog && dialog->isVisible() && !ownWindow)
             dialog->reject();
     }

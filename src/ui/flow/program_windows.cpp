@@ -8,6 +8,7 @@
 #include "ui/key_properties/change_password.h"
 #include "ui/key_properties/modify_key.h"
 #include "ui/master_password/change_master_password.h"
+#include "ui/security/key_ring_security.h"
 #include "ui/update/web_update.h"
 #include "ui/widgets/key_table_model.h"
 #include "ui/wizard/new_key.h"
@@ -133,6 +134,21 @@ ChangeMasterPassword* Program::showChangeMasterPassword()
     });
     m_changeMasterPassword->show();
     return m_changeMasterPassword;
+}
+
+KeyRingSecurity* Program::keyRingSecurity() const
+{
+    return m_keyRingSecurity;
+}
+
+KeyRingSecurity* Program::showKeyRingSecurity()
+{
+    if (!m_keyBrowser || m_keyRingSecurity)
+        return m_keyRingSecurity;
+    m_keyRingSecurity = new KeyRingSecurity(m_session, m_keyBrowser);
+    m_keyRingSecurity->setAttribute(Qt::WA_DeleteOnClose);
+    m_keyRingSecurity->show();
+    return m_keyRingSecurity;
 }
 
 } // namespace tessary

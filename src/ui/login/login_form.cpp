@@ -173,6 +173,16 @@ void LoginForm::DoneButton_Click()
 
     switch (outcome.status) {
     case Session::Outcome::Status::LoggedIn:
+        if (outcome.isOlder()) {
+            // No, the default, keeps the newer ring's place: the older one opens read-only.
+            if (MessageBox::askYesNo(this,
+                                     olderKeyRingMessage(outcome.openedGeneration, outcome.rememberedGeneration) +
+                                         QStringLiteral("\n\r") + olderKeyRingQuestion(),
+                                     MessageBox::programTitle(), MessageBox::Kind::Refusal))
+                m_session.acceptOlderKeyRing();
+            if (!alive)
+                return;
+        }
         emit loggedIn();
         if (!alive)
             return;
@@ -256,6 +266,12 @@ MessageBox::Kind outcomeKind(const Session::Outcome& outcome)
     // A file the program cannot use is the system's failure; everything else was the user's to change.
     return outcome.status == Session::Outcome::Status::UnusableKeyRing || outcome.mustEnd ? MessageBox::Kind::Failure
                                                                                           : MessageBox::Kind::Refusal;
+}
+
+QString olderKeyRingQuestion()
+{
+    return QStringLiteral("Go on with this copy, and save over the newer one from now on? No opens it read-only: "
+                          "nothing is written to it.");
 }
 
 QString newUserEntry()

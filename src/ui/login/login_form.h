@@ -69,6 +69,8 @@ private:
 };
 
 QString newUserEntry();
+// Asked after olderKeyRingMessage at a login: Yes accepts the older key ring, No opens it read-only.
+QString olderKeyRingQuestion();
 // The title of the box that tells a session's outcome ("Tessary", or the application's default).
 QString outcomeTitle(const Session::Outcome& outcome);
 MessageBox::Kind outcomeKind(const Session::Outcome& outcome);

@@ -9,6 +9,7 @@
 #include "ui/widgets/message_box.h"
 #include "ui/widgets/password_box.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QGridLayout>
@@ -36,6 +37,7 @@ QLabel* label(const QString& name, const QString& text, QWidget* parent)
 NewUser::NewUser(Session& session, QWidget* parent)
     : QWidget(parent), m_session(session), m_text1(new QLineEdit(QStringLiteral("Username"), this)),
       m_text2(maskedField("Text2", this)), m_confirm(maskedField("Text3", this)), m_note(new QLabel(this)),
+      m_strong(new QCheckBox(QStringLiteral("&Strong key ring (Tessary 0.1 cannot open it)"), this)),
       m_picture4(new QWidget(this))
 {
     setObjectName(QStringLiteral("newUser"));
@@ -47,6 +49,7 @@ NewUser::NewUser(Session& session, QWidget* parent)
     m_note->setTextFormat(Qt::PlainText);
     m_note->setWordWrap(true);
     m_picture4->setObjectName(QStringLiteral("Picture4"));
+    m_strong->setObjectName(QStringLiteral("strongKeyRing"));
 
     auto* picture5 = label(QStringLiteral("Picture5"), {}, this);
     picture5->setPixmap(QPixmap::fromImage(sidePicture()));
@@ -76,11 +79,12 @@ NewUser::NewUser(Session& session, QWidget* parent)
     fields->addWidget(confirmLabel, 3, 0);
     fields->addWidget(m_confirm, 3, 1);
     fields->addWidget(m_note, 4, 0, 1, 2);
+    fields->addWidget(m_strong, 5, 0, 1, 2);
     for (int index = 3; index >= 0; --index) {
         fields->addWidget(label(QStringLiteral("Label4_%1").arg(index), QStringLiteral("TO BE DONE - ALPHA-III"), this),
-                          8 - index, 0, 1, 2);
+                          9 - index, 0, 1, 2);
     }
-    fields->setRowStretch(9, 1);
+    fields->setRowStretch(10, 1);
 
     auto* page = new QHBoxLayout;
     // The frame hugs the picture rather than growing with the page.
@@ -173,7 +177,8 @@ void NewUser::finish()
 {
     if (m_text2->text() != m_confirm->text())
         return;
-    const Session::Outcome outcome = m_session.createUser(m_text1->text(), m_text2->text());
+    const Session::Outcome outcome = m_session.createUser(
+        m_text1->text(), m_text2->text(), m_strong->isChecked() ? KeyRingFormat::Strong : KeyRingFormat::Classic);
     if (!outcome.succeeded()) {
         if (outcome.mustEnd)
             hide();

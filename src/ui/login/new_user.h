@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -10,8 +11,8 @@ namespace tessary {
 
 class Session;
 
-// The New User window: a user name and a master password typed twice, and "&Finish" creates the user and logs
-// in. Finish stays grey while the two passwords differ, with a line that says why; a short or weak password is
+// The New User window: a user name and a master password typed twice, and "&Finish" creates the user (with a
+// strong key ring when its box is ticked) and logs in. Finish stays grey while the two passwords differ, with a line that says why; a short or weak password is
 // warned of there, not refused. "&Cancel" and Esc close it.
 class NewUser : public QWidget
 {
@@ -56,6 +57,7 @@ private:
     QLineEdit* m_text2;
     QLineEdit* m_confirm;
     QLabel* m_note;
+    QCheckBox* m_strong;
     QWidget* m_picture4;
     QPushButton* m_finishButton = nullptr;
 };

@@ -229,8 +229,8 @@ private slots:
             return items.join(QLatin1Char(' '));
         };
         QCOMPARE(names("menuFile"), QStringLiteral("menuImportKeyring menuExportKeyring menuImportFrom menuExportTo "
-                                                   "menuChangeMasterPassword menuFileSeperator menuLock menuLogOut "
-                                                   "menuFileSeperatorLock menuExit"));
+                                                   "menuChangeMasterPassword menuKeyRingSecurity menuFileSeperator menuLock "
+                                                   "menuLogOut menuFileSeperatorLock menuExit"));
         QCOMPARE(names("ViewMenu"), QStringLiteral("ViewToolbar ViewStatusbar ViewSep LargeIconView SmallIconView "
                                                    "ListView ReportView ViewSep2 Sortby lineUpIcons ViewSep3 "
                                                    "menuFind menuKeyHealth ViewSep4 menuRefreshDisplay viewOptions"));

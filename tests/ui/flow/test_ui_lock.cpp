@@ -13,9 +13,11 @@
 #include "ui/login/login_form.h"
 #include "ui/master_password/change_master_password.h"
 #include "ui/options/options_window.h"
+#include "ui/security/key_ring_security.h"
 #include "ui/update/web_update.h"
 #include "ui/widgets/key_table_model.h"
 #include "ui/widgets/password_box.h"
+#include "ui/widgets/slow_work.h"
 #include "ui/wizard/new_key.h"
 #include "ui_fixture.h"
 
@@ -27,6 +29,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QThread>
 #include <QTimer>
 
 using namespace tessary;
@@ -153,7 +156,8 @@ private slots:
     {
         QTest::addColumn<QString>("open");
         for (const char* open : {"Key Properties", "Change Password", "Change Master Password", "wizard", "Key Health",
-                                 "About", "Web Update", "Options", "rename in place", "question box"})
+                                 "About", "Web Update", "Options", "Key Ring Security", "rename in place",
+                                 "question box"})
             QTest::newRow(open) << QString::fromLatin1(open);
     }
 
@@ -180,6 +184,8 @@ private slots:
             window = program.showWebUpdate();
         else if (open == QLatin1String("Options"))
             window = program.showOptions();
+        else if (open == QLatin1String("Key Ring Security"))
+            window = program.showKeyRingSecurity();
         else if (open == QLatin1String("rename in place"))
             locking.window->startRename();
         if (window) {
@@ -206,6 +212,23 @@ private slots:
         }
         QCOMPARE(Locking::shown(), QStringList{QStringLiteral("loginForm")});
         QCOMPARE(fileBytes(locking.fixture.path(QStringLiteral("Ann.keyRing"))), ring);
+    }
+
+    // A key being made on its own thread keeps the secrets it reads: a lock that comes meanwhile waits for it.
+    void lockWaitsForSlowWork()
+    {
+        Locking locking;
+        QTimer::singleShot(10, &locking.program(), &Program::lockSession);
+        bool loggedInThroughout = true;
+        runSlowWork([&] {
+            for (int step = 0; step < 20; ++step) {
+                QThread::msleep(10);
+                loggedInThroughout = loggedInThroughout && locking.fixture.program->session().isLoggedIn();
+            }
+        });
+        QVERIFY(loggedInThroughout);
+        QTRY_VERIFY(locking.locked());
+        QCOMPARE(Locking::shown(), QStringList{QStringLiteral("loginForm")});
     }
 
     void clipboard_data()

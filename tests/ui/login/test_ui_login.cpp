@@ -62,6 +62,45 @@ class TestUiLogin : public QObject
 private slots:
     void init() { MessageBox::setRecording(true); }
 
+    // A key ring older than the one last saved here asks first: Yes writes on from it; No, the default, opens it
+    // read-only, every change refused and nothing written, not even at the end.
+    void anOlderKeyRingAsksFirst_data()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("Yes: accepted") << true;
+        QTest::newRow("No: read-only") << false;
+    }
+
+    void anOlderKeyRingAsksFirst()
+    {
+        QFETCH(bool, yes);
+        Fixture fixture;
+        fixture.addUser(QStringLiteral("Ann"), QStringLiteral("pw"), {"alpha"}, KeyRingFormat::Strong);
+        const auto [older, newer] = fixture.putBackOlderCopy(QStringLiteral("Ann"), QStringLiteral("pw"));
+        QVERIFY(older > 0 && newer > older);
+        const QByteArray file = fileBytes(fixture.path(QStringLiteral("Ann.keyRing")));
+        Login login(fixture);
+        MessageBox::setNextAnswer(yes);
+        login.attempt(QStringLiteral("Ann"), QStringLiteral("pw"));
+        QCOMPARE(Fixture::texts(MessageBox::takeRecorded()),
+                 QStringList{olderKeyRingMessage(older, newer) + QStringLiteral("\n\r") + olderKeyRingQuestion()});
+        QVERIFY(fixture.program->keyBrowser() && fixture.program->keyBrowser()->isVisible());
+
+        KeyTableModel* model = fixture.program->keyBrowser()->model();
+        QCOMPARE(model->setData(model->index(0, KeyTableModel::KeyColumn), QStringLiteral("renamed")), yes);
+        QCoreApplication::processEvents();
+        fixture.program->shutdownProgram(); // with no box of its own
+        QCOMPARE(Fixture::texts(MessageBox::takeRecorded()),
+                 yes ? QStringList() : QStringList{unsavedChangeMessage(readOnlyKeyRingMessage())});
+        if (!yes)
+            QCOMPARE(fileBytes(fixture.path(QStringLiteral("Ann.keyRing"))), file);
+        Session reader(fixture.directory.path());
+        const Session::Outcome later =
+            reader.login(QStringLiteral("Ann"), QStringLiteral("pw"), Session::LockMode::None);
+        QCOMPARE(later.isOlder(), !yes);
+        QCOMPARE(reader.keyTable().slot(1).name, yes ? QByteArray("renamed") : QByteArray("alpha"));
+    }
+
     void controls()
     {
         Fixture fixture;

@@ -1,14 +1,17 @@
 // The New User window: its controls, Finish with the window's own texts, and every refusal.
+#include "storage/strong_ring_format.h"
 #include "ui/browser/key_browser.h"
 #include "ui/login/login_form.h"
 #include "ui/login/new_user.h"
 #include "ui/widgets/key_table_model.h"
 #include "ui_fixture.h"
 
+#include <QCheckBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 
 using namespace tessary;
 using tessary::test::Fixture;
@@ -270,6 +273,37 @@ private slots:
         again.loginForm()->DoneButton_Click();
         QCOMPARE(again.keyBrowser()->model()->rowCount(), 1);
         QCOMPARE(again.keyBrowser()->model()->index(0, 0).data().toString(), QStringLiteral("first key"));
+    }
+    // The box, off at first, gives the new user a strong key ring, whose key is made off the GUI thread.
+    void strongBoxChoosesTheFormat_data()
+    {
+        QTest::addColumn<bool>("ticked");
+        QTest::newRow("left off") << false;
+        QTest::newRow("ticked") << true;
+    }
+
+    void strongBoxChoosesTheFormat()
+    {
+        QFETCH(bool, ticked);
+        Fixture fixture;
+        KdfParameters kdf = Fixture::lightKdf();
+        kdf.memory = 16u << 20; // long enough a derivation for the GUI thread's timers to run meanwhile
+        fixture.program->session().setKeyDerivation(kdf);
+        fixture.program->showNewUserWindow();
+        NewUser* window = fixture.program->newUser();
+        auto* box = window->findChild<QCheckBox*>(QStringLiteral("strongKeyRing"));
+        QVERIFY(box && !box->isChecked());
+        box->setChecked(ticked);
+        window->findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("Bea"));
+        typePasswords(window, QStringLiteral("Tr0ub4dor&3"), QStringLiteral("Tr0ub4dor&3"));
+
+        bool busy = false;
+        QTimer::singleShot(0, [&busy] { busy = QGuiApplication::overrideCursor() != nullptr; });
+        window->cmdNav_Click(NewUser::Finish);
+        QCOMPARE(Fixture::texts(MessageBox::takeRecorded()), QStringList());
+        QCOMPARE(busy, ticked);
+        QCOMPARE(isStrongRing(fileBytes(fixture.path(QStringLiteral("Bea.keyRing")))), ticked);
+        QCOMPARE(fixture.storedKeys(QStringLiteral("Bea"), QStringLiteral("Tr0ub4dor&3")), QList<QByteArray>());
     }
 };
 
