@@ -10,8 +10,6 @@ namespace tessary {
 
 namespace {
 
-constexpr qsizetype lengthOffset = strongRingHeaderSize - 4;
-
 // Appends little-endian numbers and counted texts to a buffer of locked memory sized beforehand.
 class Writer
 {
