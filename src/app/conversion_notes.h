@@ -11,7 +11,7 @@ struct KeyRing;
 
 // What both programs tell once the key ring has been converted to the other format.
 
-// "alice.keyRing is now a strong key ring: Argon2id (3 passes over 256 MiB) and XChaCha20-Poly1305.", or that it is
+// "alice.keyRing is now a strong key ring: Argon2id (4 passes over 256 MiB) and XChaCha20-Poly1305.", or that it is
 // in the classic format now.
 QString convertedMessage(const KeyRing& ring);
 

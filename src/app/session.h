@@ -83,7 +83,7 @@ public:
     void setSlowWork(SlowWork work) { m_slowWork = std::move(work); }
     const SlowWork& slowWork() const { return m_slowWork; }
     // How the keys of strong rings made from now on are derived (the salt is always new): Argon2id with 256 MiB and
-    // 3 passes, unless a test asks for less.
+    // 4 passes, unless a test asks for less.
     void setKeyDerivation(const KdfParameters& kdf) { m_newKdf = kdf; }
 
     // A key ring opened older than the one last saved here is read-only: every save is refused until the user

