@@ -1,5 +1,6 @@
 // The costs of a login and a save beside reference loops that do the same work the way the file format was first
 // computed: the master password digested twice per login, each record's five field keys built from scratch.
+#include "full_table.h"
 #include "storage/key_cipher.h"
 #include "crypto/md2.h"
 #include "crypto/password_hash.h"
@@ -18,7 +19,8 @@ namespace {
 
 using namespace tessary;
 
-const QByteArray masterPassword = QByteArrayLiteral("correct horse battery");
+using bench::masterPassword;
+using bench::fullTable;
 
 using Digest = std::array<std::uint8_t, 16>;
 
@@ -64,21 +66,6 @@ void referenceCrypt(KeyRecord& record, const QByteArray& password, const QByteAr
         arcfour_crypt(&context, static_cast<std::size_t>(text.size()), reinterpret_cast<std::uint8_t*>(text.data()),
                       reinterpret_cast<const std::uint8_t*>(text.data()));
     }
-}
-
-KeyTable fullTable()
-{
-    KeyTable table;
-    for (int i = 0; table.keyCount() < KeyTable::capacity; ++i) {
-        KeyRecord record;
-        record.name = "Key number " + QByteArray::number(i);
-        record.userName = QByteArrayLiteral("someone@example.org");
-        record.url = QByteArrayLiteral("https://www.example.org/login");
-        record.description = QByteArrayLiteral("The account for the shop, with the old security question.");
-        record.password = QByteArrayLiteral("Xk3!pQ9#wL2@");
-        table.addKey(record);
-    }
-    return table;
 }
 
 // What a login finds on disk: the full ring's records, still enciphered.

@@ -4,6 +4,7 @@
 // stored digest, a digest chained from the record's salt (both in the file) and the field's name, and every URL
 // begins with "http", so one RC4 key schedule and four bytes test a guess. A strong guess is Argon2id with the
 // parameters stored in the file, then the seal's tag.
+#include "full_table.h"
 #include "storage/key_cipher.h"
 #include "crypto/password_hash.h"
 #include "storage/key_ring_file.h"
@@ -23,23 +24,9 @@ namespace {
 
 using namespace tessary;
 
-const QByteArray masterPassword = QByteArrayLiteral("correct horse battery");
+using bench::masterPassword;
+using bench::fullTable;
 constexpr QByteArrayView owner = "bench";
-
-KeyTable fullTable()
-{
-    KeyTable table;
-    for (int i = 0; table.keyCount() < KeyTable::capacity; ++i) {
-        KeyRecord record;
-        record.name = "Key number " + QByteArray::number(i);
-        record.userName = QByteArrayLiteral("someone@example.org");
-        record.url = QByteArrayLiteral("https://www.example.org/login");
-        record.description = QByteArrayLiteral("The account for the shop, with the old security question.");
-        record.password = QByteArrayLiteral("Xk3!pQ9#wL2@");
-        table.addKey(record);
-    }
-    return table;
-}
 
 // Wrong guesses, made before the clock starts.
 std::vector<QByteArray> guesses(int count)

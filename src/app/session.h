@@ -176,6 +176,8 @@ private:
     bool saveUnder(const MasterSecret& secret, QString* error);
     // Whether `typed` (code-page bytes) is the master password in force.
     bool isMasterPassword(QByteArrayView typed) const;
+    // Whether someone is logged in and `current` is their master password; otherwise fills `result` with why not.
+    bool confirmsMasterPassword(const QString& current, PasswordChange& result) const;
     KdfParameters freshKdf() const { return m_newKdf.withFreshSalt(); }
     // The key of a strong ring, made by the slow work.
     std::shared_ptr<const LockedBytes> sealingKey(QByteArrayView password, const KdfParameters& kdf);

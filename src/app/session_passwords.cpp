@@ -29,12 +29,11 @@ bool Session::changeKeyPassword(int slotNumber, QByteArrayView password, QString
     return saved;
 }
 
-Session::PasswordChange Session::changeMasterPassword(const QString& current, const QString& replacement)
+bool Session::confirmsMasterPassword(const QString& current, PasswordChange& result) const
 {
-    PasswordChange result;
     if (!m_loggedIn) {
         result.message = QStringLiteral("Nobody is logged in.");
-        return result;
+        return false;
     }
     QByteArray typed = fitsCodePage(current) ? toCodePage(current) : QByteArray();
     const bool correct = !typed.isEmpty() && isMasterPassword(typed);
@@ -42,8 +41,15 @@ Session::PasswordChange Session::changeMasterPassword(const QString& current, co
     if (!correct) {
         result.status = PasswordChange::Status::IncorrectPassword;
         result.message = incorrectPasswordMessage();
-        return result;
     }
+    return correct;
+}
+
+Session::PasswordChange Session::changeMasterPassword(const QString& current, const QString& replacement)
+{
+    PasswordChange result;
+    if (!confirmsMasterPassword(current, result))
+        return result;
     if (result.message = masterPasswordRefusal(replacement); !result.message.isEmpty()) {
         result.status = PasswordChange::Status::Unacceptable;
         return result;

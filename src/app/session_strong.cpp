@@ -70,18 +70,8 @@ void Session::checkGeneration(const QString& userName, const KeyRing& ring, Outc
 Session::PasswordChange Session::convertKeyRing(const QString& current, KeyRingFormat target)
 {
     PasswordChange result;
-    if (!m_loggedIn) {
-        result.message = QStringLiteral("Nobody is logged in.");
+    if (!confirmsMasterPassword(current, result))
         return result;
-    }
-    QByteArray typed = fitsCodePage(current) ? toCodePage(current) : QByteArray();
-    const bool correct = !typed.isEmpty() && isMasterPassword(typed);
-    wipe(typed);
-    if (!correct) {
-        result.status = PasswordChange::Status::IncorrectPassword;
-        result.message = incorrectPasswordMessage();
-        return result;
-    }
     if (target == m_ring.format) {
         result.status = PasswordChange::Status::Unacceptable;
         result.message = target == KeyRingFormat::Strong ? QStringLiteral("The key ring is a strong one already.")
