@@ -4,7 +4,8 @@
 # command-line tool adds a key meanwhile; a core dump of the locked program holds no key's password, no notes and
 # not the master password (counted before the lock too); the next login lists the new key and the typed notes
 # were not stored. Then Ctrl+L, Log Out and a login as another user, and Options' idle lock of 1 minute, which
-# locks after 70 s without input. Prints the lock's latency. Needs gdb and dbus-x11 besides the scenario tools.
+# locks after 70 s without input. Prints the lock's latency. STRONG=1 gives Ann a strong key ring. Needs gdb and
+# dbus-x11 besides the scenario tools.
 . "$(dirname "$0")/lib.sh"
 eval "$(dbus-launch --sh-syntax)"
 /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
@@ -35,7 +36,7 @@ core_counts() {
 }
 total() { awk '{ sum += $1 } END { print sum + 0 }'; }
 
-in_cli "$master\\n" create-user Ann >/dev/null
+in_cli "$master\\n" create-user Ann ${STRONG:+--strong} >/dev/null
 in_cli "$master\\nMail-pw-9xQz\\n" add Ann Mail --username ann >/dev/null
 in_cli "$master\\nBank-pw-4kWv\\n" add Ann Bank --notes "vault code behind the clock" >/dev/null
 in_cli 'bob master\n' create-user Bob >/dev/null
