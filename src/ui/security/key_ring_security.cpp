@@ -7,6 +7,7 @@
 #include "ui/widgets/password_box.h"
 
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -177,18 +178,38 @@ void KeyRingSecurity::convert()
     }
     m_password->clear();
     QString message = convertedMessage(m_session.keyRing());
+    QStringList copies;
     if (target == KeyRingFormat::Strong) {
+        copies = classicCopies(m_session, oldDigest);
         QStringList names;
-        for (const QString& copy : classicCopies(m_session, oldDigest))
+        for (const QString& copy : copies)
             names.append(QFileInfo(copy).fileName());
         message +=
             QStringLiteral("\n\r") + olderCopiesMessage(QFileInfo(m_session.keyRing().fileName).fileName(), names);
+        if (!names.isEmpty())
+            message += QStringLiteral("\n\rRemove %1 now?").arg(names.join(QStringLiteral(" and ")));
     }
     showFormat();
     const QPointer<KeyRingSecurity> alive(this);
-    MessageBox::show(this, message, {}, MessageBox::Kind::Information);
+    if (copies.isEmpty())
+        MessageBox::show(this, message, {}, MessageBox::Kind::Information);
+    else if (MessageBox::askYesNo(this, message, {}, MessageBox::Kind::Information) && alive)
+        removeCopies(copies);
     if (alive)
         accept();
+}
+
+void KeyRingSecurity::removeCopies(const QStringList& copies)
+{
+    QStringList failures;
+    for (const QString& copy : copies) {
+        QFile file(copy);
+        if (!file.remove())
+            failures.append(QStringLiteral("%1: %2").arg(QFileInfo(copy).fileName(), file.errorString()));
+    }
+    if (!failures.isEmpty())
+        MessageBox::show(this, QStringLiteral("Not removed: %1").arg(failures.join(QStringLiteral("; "))), {},
+                         MessageBox::Kind::Failure);
 }
 
 void KeyRingSecurity::refuse(const QString& message, const QString& title)

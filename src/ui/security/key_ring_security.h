@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QStringList>
 
 class QLabel;
 class QLineEdit;
@@ -21,7 +22,8 @@ public:
     KeyRingSecurity(Session& session, QWidget* owner);
     ~KeyRingSecurity() override;
 
-    // The conversion button: the key ring rewritten in the other format, then what that leaves behind.
+    // The conversion button: the key ring rewritten in the other format, then what that leaves behind, and a
+    // question whether to remove the classic copies it names.
     void convert();
     // A key ring opened read-only, older than the one last saved here, taken as it is: writes go on from it.
     void acceptOlder();
@@ -29,6 +31,8 @@ public:
 private:
     void showFormat();
     void refuse(const QString& message, const QString& title = {});
+    // Removes the classic copies a conversion left, saying which could not be.
+    void removeCopies(const QStringList& copies);
 
     Session& m_session;
     QLabel* m_format;

@@ -5,6 +5,7 @@
 #include "ui/widgets/key_table_model.h"
 #include "ui_fixture.h"
 
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -23,20 +24,24 @@ private slots:
         QTest::addColumn<QString>("older"); // an older copy put back: "", "accepted" here first, or "read-only"
         QTest::addColumn<QString>("password");
         QTest::addColumn<bool>("exportFirst");
+        QTest::addColumn<bool>("removeCopies"); // the answer to the question whether to remove them
         QTest::addColumn<QString>("refusal");
         QTest::newRow("classic to strong") << false << ""
-                                           << "pw" << false << "";
+                                           << "pw" << false << false << "";
         QTest::newRow("classic to strong, its export left classic") << false << ""
-                                                                    << "pw" << true << "";
+                                                                    << "pw" << true << false << "";
+        QTest::newRow("classic to strong, its export removed") << false << ""
+                                                               << "pw" << true << true << "";
         QTest::newRow("strong to classic") << true << ""
-                                           << "pw" << false << "";
+                                           << "pw" << false << false << "";
         QTest::newRow("an older copy accepted, to classic") << true << "accepted"
-                                                            << "pw" << false << "";
+                                                            << "pw" << false << false << "";
         QTest::newRow("wrong password") << true << ""
-                                        << "PW" << false << incorrectPasswordMessage();
+                                        << "PW" << false << false << incorrectPasswordMessage();
         QTest::newRow("an older copy, read-only")
             << true << "read-only"
-            << "pw" << false << readOnlyKeyRingMessage() + QStringLiteral("\n\rThe key ring was not converted.");
+            << "pw" << false << false
+            << readOnlyKeyRingMessage() + QStringLiteral("\n\rThe key ring was not converted.");
     }
 
     void convert()
@@ -45,6 +50,7 @@ private slots:
         QFETCH(QString, older);
         QFETCH(QString, password);
         QFETCH(bool, exportFirst);
+        QFETCH(bool, removeCopies);
         QFETCH(QString, refusal);
         Fixture fixture;
         fixture.addUser(QStringLiteral("Ann"), QStringLiteral("pw"), {"alpha", "beta"},
@@ -65,6 +71,7 @@ private slots:
         const KeyTable before = session.keyTable();
         auto* field = window->findChild<QLineEdit*>(QStringLiteral("masterPassword"));
         field->setText(password);
+        MessageBox::setNextAnswer(removeCopies);
         QTest::keyClick(field, Qt::Key_Return);
 
         const QList<MessageBox::Shown> shown = MessageBox::takeRecorded();
@@ -80,6 +87,8 @@ private slots:
         // Only a conversion to the strong format leaves classic copies, and names the export when it is one.
         QCOMPARE(shown.first().text.contains(QStringLiteral("Older copies")), !fromStrong);
         QCOMPARE(shown.first().text.contains(QStringLiteral("tessary.keyRing")), exportFirst);
+        QCOMPARE(shown.first().text.contains(QStringLiteral("Remove tessary.keyRing")), exportFirst);
+        QCOMPARE(QFileInfo::exists(fixture.path(QStringLiteral("tessary.keyRing"))), exportFirst && !removeCopies);
         QCOMPARE(isStrongRing(fileBytes(ring)), !fromStrong);
         Session reader(fixture.directory.path());
         QVERIFY(reader.login(QStringLiteral("Ann"), QStringLiteral("pw"), Session::LockMode::None).succeeded());
