@@ -1,12 +1,15 @@
 #include "ui/widgets/slow_work.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QEvent>
 #include <QEventLoop>
-#include <QGuiApplication>
+#include <QPointer>
 #include <QThread>
+#include <QWidget>
 
 #include <memory>
+#include <vector>
 
 namespace tessary {
 
@@ -53,11 +56,48 @@ public:
     }
 };
 
+// The shown windows, disabled while the work runs and then given back as they were, each with its focus. Input
+// events are dropped by the filter, but a screen reader's actions (AT-SPI's press of a button) reach the widgets
+// without any: a disabled button ignores them.
+class DisabledWindows
+{
+public:
+    DisabledWindows()
+    {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window->isVisible() && window->isEnabled())
+                m_windows.push_back({window, window->focusWidget()});
+        }
+        for (const Disabled& disabled : m_windows)
+            disabled.window->setEnabled(false);
+    }
+    ~DisabledWindows()
+    {
+        for (const Disabled& disabled : m_windows) {
+            if (!disabled.window)
+                continue;
+            disabled.window->setEnabled(true);
+            if (disabled.focus && disabled.focus->window() == disabled.window)
+                disabled.focus->setFocus(Qt::OtherFocusReason);
+        }
+    }
+    DisabledWindows(const DisabledWindows&) = delete;
+    DisabledWindows& operator=(const DisabledWindows&) = delete;
+
+private:
+    struct Disabled
+    {
+        QPointer<QWidget> window;
+        QPointer<QWidget> focus;
+    };
+    std::vector<Disabled> m_windows;
+};
+
 } // namespace
 
 void runSlowWork(const std::function<void()>& work)
 {
-    auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    auto* application = qobject_cast<QApplication*>(QCoreApplication::instance());
     if (!application || QThread::currentThread() != application->thread()) {
         work();
         return;
@@ -66,15 +106,16 @@ void runSlowWork(const std::function<void()>& work)
     InputDropper dropper;
     application->installEventFilter(&dropper);
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-
-    QEventLoop loop;
-    const std::unique_ptr<QThread> thread(QThread::create([&work] { work(); }));
-    QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
-    thread->start();
-    loop.exec(QEventLoop::ExcludeSocketNotifiers);
-    // The loop also ends when the application is told to exit; the work still holds its caller's state.
-    thread->wait();
-
+    {
+        const DisabledWindows disabled;
+        QEventLoop loop;
+        const std::unique_ptr<QThread> thread(QThread::create([&work] { work(); }));
+        QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+        thread->start();
+        loop.exec(QEventLoop::ExcludeSocketNotifiers);
+        // The loop also ends when the application is told to exit; the work still holds its caller's state.
+        thread->wait();
+    }
     QGuiApplication::restoreOverrideCursor();
     application->removeEventFilter(&dropper);
     --g_running;

@@ -1,8 +1,12 @@
 // The slow work runs on a thread of its own while the windows repaint; input that comes meanwhile is dropped, not
-// delivered once it is done.
+// delivered once it is done, and so is a screen reader's press of a button.
 #include "ui/widgets/slow_work.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
 #include <QSemaphore>
 #include <QThread>
 #include <QTimer>
@@ -12,7 +16,7 @@ using namespace tessary;
 
 namespace {
 
-struct Window : QLineEdit
+struct Field : QLineEdit
 {
     int paints = 0;
     void paintEvent(QPaintEvent* event) override
@@ -22,13 +26,36 @@ struct Window : QLineEdit
     }
 };
 
-// A key typed into the field, or the window's close box; whether it took effect.
-bool send(Window& window, bool key)
+struct Window : QWidget
 {
-    if (key) {
-        const qsizetype before = window.text().size();
-        QTest::keyClick(&window, Qt::Key_X);
-        return window.text().size() > before;
+    Field* field = new Field;
+    QPushButton* button = new QPushButton(QStringLiteral("Go"));
+    int clicks = 0;
+    Window()
+    {
+        auto* layout = new QVBoxLayout(this);
+        layout->addWidget(field);
+        layout->addWidget(button);
+        connect(button, &QPushButton::clicked, this, [this] { ++clicks; });
+    }
+};
+
+// A key typed into the field, the window's close box, or the button pressed as a screen reader presses it (its
+// click comes a moment later); whether it took effect.
+bool send(Window& window, const QString& what)
+{
+    if (what == QLatin1String("key")) {
+        const qsizetype before = window.field->text().size();
+        QTest::keyClick(window.field, Qt::Key_X);
+        return window.field->text().size() > before;
+    }
+    if (what == QLatin1String("press")) {
+        const int before = window.clicks;
+        QAccessible::queryAccessibleInterface(window.button)
+            ->actionInterface()
+            ->doAction(QAccessibleActionInterface::pressAction());
+        QTest::qWait(300);
+        return window.clicks > before;
     }
     QCloseEvent close;
     QCoreApplication::sendEvent(&window, &close);
@@ -43,25 +70,28 @@ class TestUiSlowWork : public QObject
 private slots:
     void inputIsDroppedMeanwhile_data()
     {
-        QTest::addColumn<bool>("key");
-        QTest::newRow("a key") << true;
-        QTest::newRow("the close box") << false;
+        QTest::addColumn<QString>("what");
+        QTest::newRow("a key") << "key";
+        QTest::newRow("the close box") << "close";
+        QTest::newRow("a screen reader's press") << "press";
     }
 
     void inputIsDroppedMeanwhile()
     {
-        QFETCH(bool, key);
+        QFETCH(QString, what);
         Window window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.activateWindow();
+        window.field->setFocus();
         QSemaphore sent;
         bool busy = false, taken = true;
         int paintsBefore = 0;
         QTimer::singleShot(0, [&] {
             busy = QGuiApplication::overrideCursor() && QGuiApplication::overrideCursor()->shape() == Qt::WaitCursor;
-            taken = send(window, key);
-            paintsBefore = window.paints;
-            window.update();
+            taken = send(window, what);
+            paintsBefore = window.field->paints;
+            window.field->update();
             QTimer::singleShot(100, [&] { sent.release(); }); // time for the update to be painted meanwhile
         });
         QThread* worker = nullptr;
@@ -73,11 +103,13 @@ private slots:
         QVERIFY(released); // the GUI thread's timers ran while the work waited
         QVERIFY(worker && worker != QCoreApplication::instance()->thread());
         QVERIFY(busy && !QGuiApplication::overrideCursor());
-        QVERIFY(window.paints > paintsBefore);
+        QVERIFY(window.field->paints > paintsBefore);
         QVERIFY(!taken);
         QCoreApplication::processEvents();
-        QCOMPARE(window.text(), QString());
-        QVERIFY(send(window, key)); // and taken again afterwards
+        QCOMPARE(window.field->text(), QString());
+        QCOMPARE(window.clicks, 0);
+        QCOMPARE(window.focusWidget(), window.field); // the focus given back
+        QVERIFY(send(window, what)); // and taken again afterwards
     }
 };
 
