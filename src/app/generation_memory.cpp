@@ -32,13 +32,21 @@ std::uint64_t rememberedGeneration(const QString& userName, const QString& ringP
     return settings.value(group + QLatin1Char('/') + entryOf(userName, ringPath), 0).toULongLong();
 }
 
-void rememberGeneration(const QString& userName, const QString& ringPath, std::uint64_t generation)
+bool rememberGeneration(const QString& userName, const QString& ringPath, std::uint64_t generation)
 {
     if (generation <= rememberedGeneration(userName, ringPath))
-        return;
+        return true;
     QSettings settings = store();
     settings.setValue(group + QLatin1Char('/') + entryOf(userName, ringPath), quint64(generation));
     settings.sync();
+    return settings.status() == QSettings::NoError;
+}
+
+QString generationNotKeptMessage(const QString& ringPath)
+{
+    return QStringLiteral("The generation of %1 could not be kept in %2: an older copy of it put back would not be "
+                          "noticed. Let the program write there.")
+        .arg(QFileInfo(ringPath).fileName(), store().fileName());
 }
 
 void forgetGeneration(const QString& userName, const QString& ringPath)

@@ -10,8 +10,10 @@ namespace tessary {
 // the per-user settings store (not beside the rings, where whoever puts back an old ring could put back its
 // number too). A ring found with a lower one was put back from an older copy. 0: none remembered.
 std::uint64_t rememberedGeneration(const QString& userName, const QString& ringPath);
-// Keeps `generation` when it is higher than the one remembered.
-void rememberGeneration(const QString& userName, const QString& ringPath, std::uint64_t generation);
+// Keeps `generation` when it is higher than the one remembered. False when the store cannot be written: then an
+// older copy put back would go unnoticed, which generationNotKeptMessage tells.
+bool rememberGeneration(const QString& userName, const QString& ringPath, std::uint64_t generation);
+QString generationNotKeptMessage(const QString& ringPath);
 // Forgets it: the ring is no longer a strong one.
 void forgetGeneration(const QString& userName, const QString& ringPath);
 

@@ -57,8 +57,14 @@ bool Session::saveUnder(const MasterSecret& secret, QString* error)
     if (!saveKeyRing(m_ring, secret, error))
         return false;
     if (m_ring.format == KeyRingFormat::Strong)
-        rememberGeneration(m_userName, m_ring.fileName, m_ring.generation);
+        keepGeneration(m_userName, m_ring.fileName, m_ring.generation);
     return true;
+}
+
+void Session::keepGeneration(const QString& userName, const QString& ringPath, std::uint64_t generation)
+{
+    if (!rememberGeneration(userName, ringPath, generation))
+        m_generationWarning = generationNotKeptMessage(ringPath);
 }
 
 bool Session::isMasterPassword(QByteArrayView typed) const

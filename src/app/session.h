@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
 
 namespace tessary {
 
@@ -89,6 +90,9 @@ public:
     // A key ring opened older than the one last saved here is read-only: every save is refused until the user
     // accepts it, and the next save then carries on from the generation remembered.
     bool isReadOnly() const { return m_olderThanRemembered; }
+    // Why the generation of the strong key ring opened or saved last could not be remembered, once; empty when it
+    // was (or the ring is classic).
+    QString takeGenerationWarning() { return std::exchange(m_generationWarning, {}); }
     void acceptOlderKeyRing();
 
     // The login: creates the user's key ring when it is missing, reads it into a table of its own, checks the
@@ -197,6 +201,8 @@ private:
     Outcome takeOver(const QString& userName, MasterSecret&& secret, KeyRing&& ring, std::unique_ptr<FileLock> lock);
     // Wipes the master password, its digest and a strong ring's key.
     void resetSecret();
+    // rememberGeneration, with a failure kept for takeGenerationWarning.
+    void keepGeneration(const QString& userName, const QString& ringPath, std::uint64_t generation);
 
     QString m_directory;
     bool m_loggedIn = false;
@@ -210,6 +216,7 @@ private:
     KdfParameters m_newKdf;
     bool m_olderThanRemembered = false;
     std::uint64_t m_rememberedGeneration = 0;
+    QString m_generationWarning;
 };
 
 QString incorrectPasswordMessage();

@@ -98,7 +98,7 @@ Session::Outcome Session::createUser(const QString& userName, const QString& pas
         ring.kdf = kdf;
         ring.generation = content.generation;
         opened = MasterSecret{ownCopy(secret), {}, std::move(key)};
-        rememberGeneration(userName, file, ring.generation);
+        keepGeneration(userName, file, ring.generation);
     } else {
         const QByteArray digest = unlockKeyTable(read.table, secret, read.storedDigest);
         if (digest != read.storedDigest) {

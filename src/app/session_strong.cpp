@@ -62,7 +62,7 @@ void Session::checkGeneration(const QString& userName, const KeyRing& ring, Outc
     outcome.rememberedGeneration = rememberedGeneration(userName, ring.fileName);
     if (!outcome.isOlder()) {
         if (ring.format == KeyRingFormat::Strong)
-            rememberGeneration(userName, ring.fileName, ring.generation);
+            keepGeneration(userName, ring.fileName, ring.generation);
         outcome.rememberedGeneration = 0;
     }
 }

@@ -28,6 +28,7 @@ int convert(const Invocation& invocation, Console& console, KeyRingFormat target
         return failed;
     }
     console.out(convertedMessage(session.keyRing()));
+    access.warnOfGeneration();
     if (target == KeyRingFormat::Classic)
         return done;
 

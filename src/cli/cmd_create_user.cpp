@@ -39,6 +39,8 @@ int createUserCommand(const Invocation& invocation, Console& console)
         return failed;
     }
     console.out(fileName);
+    if (const QString warning = session.takeGenerationWarning(); !warning.isEmpty())
+        console.err(warning);
     return done;
 }
 

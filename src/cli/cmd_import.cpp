@@ -84,6 +84,7 @@ int importCommand(const Invocation& invocation, Console& console)
         return failed;
     }
     console.err(QStringLiteral("%1 keys imported.").arg(plan.records.size()));
+    access.warnOfGeneration();
     return done;
 }
 

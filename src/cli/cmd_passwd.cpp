@@ -26,6 +26,7 @@ int passwdCommand(const Invocation& invocation, Console& console)
         console.err(change.message);
         return failed;
     }
+    access.warnOfGeneration();
     return done;
 }
 

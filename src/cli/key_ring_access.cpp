@@ -45,7 +45,16 @@ int KeyRingAccess::open(const QString& userName, Mode mode)
         }
         m_session.acceptOlderKeyRing();
     }
+    warnOfGeneration();
     return done;
+}
+
+void KeyRingAccess::warnOfGeneration()
+{
+    if (const QString warning = m_session.takeGenerationWarning(); !warning.isEmpty() && !m_warnedOfGeneration) {
+        m_console.err(warning);
+        m_warnedOfGeneration = true;
+    }
 }
 
 int KeyRingAccess::findKey(const QString& keyName)
@@ -76,6 +85,7 @@ int KeyRingAccess::save()
         m_console.err(error);
         return failed;
     }
+    warnOfGeneration();
     return done;
 }
 

@@ -37,11 +37,14 @@ public:
 
     // Session::save; exit status as open().
     int save();
+    // Says on standard error, once, that the generation of the strong key ring could not be remembered.
+    void warnOfGeneration();
 
 private:
     Console& m_console;
     Session m_session;
     bool m_acceptOlder = false;
+    bool m_warnedOfGeneration = false;
 };
 
 // The code-page bytes of a text bound for a key ring, or nothing (with a message shown) when the code page cannot

@@ -1,9 +1,11 @@
 // The strong key ring: what it seals comes back whole, nothing in the file can change unnoticed, each save is sealed
 // afresh, an older copy put back is noticed, and a ring converts both ways without a byte of a key changing.
+#include "app/generation_memory.h"
 #include "app/session.h"
 #include "storage/codepage.h"
 #include "test_files.h"
 
+#include <QScopeGuard>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -205,6 +207,38 @@ private slots:
         Session again(m_dir->path());
         const Session::Outcome later = again.login(QStringLiteral("ann"), QStringLiteral("pw"), Session::LockMode::None);
         QVERIFY(later.succeeded() && !later.isOlder());
+    }
+
+    // A settings store that cannot be written is told at each step that should have kept the generation (made,
+    // saved, opened), never passed over in silence; a classic ring has none to keep.
+    void aGenerationNotKeptIsTold_data()
+    {
+        QTest::addColumn<bool>("strong");
+        QTest::newRow("strong") << true;
+        QTest::newRow("classic") << false;
+    }
+
+    void aGenerationNotKeptIsTold()
+    {
+        QFETCH(bool, strong);
+        // Below a plain file no folder can be made, not even by root.
+        QVERIFY(writeFile(m_dir->filePath(QStringLiteral("file")), "x"));
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir->filePath(QStringLiteral("file/store")));
+        const auto restore = qScopeGuard(
+            [this] { QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settings.path()); });
+        Session session(m_dir->path());
+        session.setKeyDerivation(lightKdf());
+        QVERIFY(session
+                    .createUser(QStringLiteral("ann"), QStringLiteral("pw"),
+                                strong ? KeyRingFormat::Strong : KeyRingFormat::Classic)
+                    .succeeded());
+        const QString told = strong ? generationNotKeptMessage(ring(QStringLiteral("ann"))) : QString();
+        QCOMPARE(session.takeGenerationWarning(), told);
+        QVERIFY(session.addKeys({everyByte(1)}));
+        QCOMPARE(session.takeGenerationWarning(), told);
+        Session again(m_dir->path());
+        QVERIFY(again.login(QStringLiteral("ann"), QStringLiteral("pw"), Session::LockMode::None).succeeded());
+        QCOMPARE(again.takeGenerationWarning(), told);
     }
 
     // Both ways every byte of every key stays, salts and stamps too; the ring opens in the new format only.

@@ -20,6 +20,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QTimer>
 
 #include <utility>
 
@@ -190,6 +191,13 @@ void Program::completeLogin()
     if (m_tray)
         m_tray->setLoggedIn(true);
     m_autoLock->arm();
+    // Told once the login window is gone, over the key browser alone.
+    if (const QString warning = m_session.takeGenerationWarning(); !warning.isEmpty()) {
+        QTimer::singleShot(0, m_keyBrowser, [this, warning] {
+            if (m_session.isLoggedIn())
+                MessageBox::show(m_keyBrowser, warning, {}, MessageBox::Kind::Failure);
+        });
+    }
 }
 
 void Program::showKeyBrowser()
