@@ -1,10 +1,10 @@
 // The costs of a login and a save beside reference loops that do the same work the way the file format was first
 // computed: the master password digested twice per login, each record's five field keys built from scratch.
-#include "full_table.h"
-#include "storage/key_cipher.h"
 #include "crypto/md2.h"
 #include "crypto/password_hash.h"
 #include "crypto/random.h"
+#include "full_table.h"
+#include "storage/key_cipher.h"
 #include "storage/key_ring_file.h"
 #include "storage/key_table.h"
 
@@ -19,8 +19,8 @@ namespace {
 
 using namespace tessary;
 
-using bench::masterPassword;
 using bench::fullTable;
+using bench::masterPassword;
 
 using Digest = std::array<std::uint8_t, 16>;
 
@@ -61,7 +61,8 @@ void referenceCrypt(KeyRecord& record, const QByteArray& password, const QByteAr
         first = false;
         const QByteArray key = password + masterKey + QByteArray(reinterpret_cast<const char*>(d.data()), 16) + tag;
         arcfour_ctx context;
-        arcfour_set_key(&context, static_cast<std::size_t>(key.size()), reinterpret_cast<const std::uint8_t*>(key.data()));
+        arcfour_set_key(&context, static_cast<std::size_t>(key.size()),
+                        reinterpret_cast<const std::uint8_t*>(key.data()));
         QByteArray& text = record.*member;
         arcfour_crypt(&context, static_cast<std::size_t>(text.size()), reinterpret_cast<std::uint8_t*>(text.data()),
                       reinterpret_cast<const std::uint8_t*>(text.data()));

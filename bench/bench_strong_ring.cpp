@@ -4,9 +4,9 @@
 // stored digest, a digest chained from the record's salt (both in the file) and the field's name, and every URL
 // begins with "http", so one RC4 key schedule and four bytes test a guess. A strong guess is Argon2id with the
 // parameters stored in the file, then the seal's tag.
+#include "crypto/password_hash.h"
 #include "full_table.h"
 #include "storage/key_cipher.h"
-#include "crypto/password_hash.h"
 #include "storage/key_ring_file.h"
 
 #include <benchmark/benchmark.h>
@@ -24,8 +24,8 @@ namespace {
 
 using namespace tessary;
 
-using bench::masterPassword;
 using bench::fullTable;
+using bench::masterPassword;
 constexpr QByteArrayView owner = "bench";
 
 // Wrong guesses, made before the clock starts.
@@ -152,8 +152,8 @@ void BM_guess_strong(benchmark::State& state)
     const std::vector<QByteArray> wrong = guesses(64);
     std::size_t i = 0;
     for (auto _ : state) {
-        const bool fits = deriveKey(wrong[i], read.strong.kdf, key) &&
-                          unseal(sealed, header, read.strong.nonce, key, text);
+        const bool fits =
+            deriveKey(wrong[i], read.strong.kdf, key) && unseal(sealed, header, read.strong.nonce, key, text);
         if (fits)
             state.SkipWithError("a wrong guess opened the seal");
         i = (i + 1) % wrong.size();

@@ -99,7 +99,9 @@ bool Session::exportKeyRing(QString* error)
 
 QString olderKeyRingMessage(std::uint64_t opened, std::uint64_t remembered)
 {
-    return QStringLiteral("This key ring is older than the one last saved here (generation %1 < %2).").arg(opened).arg(remembered);
+    return QStringLiteral("This key ring is older than the one last saved here (generation %1 < %2).")
+        .arg(opened)
+        .arg(remembered);
 }
 
 QString readOnlyKeyRingMessage()

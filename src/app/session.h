@@ -109,8 +109,7 @@ public:
     // A new user: the name appended to the user list, then an empty key ring for the password, then logged in.
     // An interruption between the two leaves a listed user whose first login makes the key ring; the same name
     // given again finishes what was begun.
-    Outcome createUser(const QString& userName, const QString& password,
-                       KeyRingFormat format = KeyRingFormat::Classic);
+    Outcome createUser(const QString& userName, const QString& password, KeyRingFormat format = KeyRingFormat::Classic);
 
     // Writes the key ring to the user's file (keeping a damaged original as "<file>.bak" first).
     bool save(QString* error = nullptr);
@@ -187,8 +186,8 @@ private:
     std::shared_ptr<const LockedBytes> sealingKey(QByteArrayView password, const KdfParameters& kdf);
     // Opens a strong ring's seal with `password`; the outcome of a wrong one, or LoggedIn with the ring and its
     // secret filled in.
-    Outcome openStrongRing(const QString& userName, KeyRingReadResult& read, const QByteArray& password,
-                           KeyRing& ring, MasterSecret& secret);
+    Outcome openStrongRing(const QString& userName, KeyRingReadResult& read, const QByteArray& password, KeyRing& ring,
+                           MasterSecret& secret);
     // The generation check of a strong ring just opened; fills the outcome's generations.
     void checkGeneration(const QString& userName, const KeyRing& ring, Outcome& outcome);
     // Why the user's key ring may not be written, when it is a link to a file that is another user's (or the

@@ -72,8 +72,9 @@ Session::Outcome Session::createUser(const QString& userName, const QString& pas
             return refusedOutcome(QStringLiteral("There is no memory to make the key ring's key."));
         }
     }
-    const bool created = format == KeyRingFormat::Strong ? createStrongKeyRing(file, toCodePage(userName), kdf, *key, &error)
-                                                         : createKeyRing(file, secret, &error);
+    const bool created = format == KeyRingFormat::Strong
+                             ? createStrongKeyRing(file, toCodePage(userName), kdf, *key, &error)
+                             : createKeyRing(file, secret, &error);
     if (!created) {
         wipe(secret);
         return refusedOutcome(error);

@@ -19,8 +19,8 @@ std::shared_ptr<const LockedBytes> Session::sealingKey(QByteArrayView password, 
     return made ? std::move(key) : nullptr;
 }
 
-Session::Outcome Session::openStrongRing(const QString& userName, KeyRingReadResult& read,
-                                         const QByteArray& password, KeyRing& ring, MasterSecret& secret)
+Session::Outcome Session::openStrongRing(const QString& userName, KeyRingReadResult& read, const QByteArray& password,
+                                         KeyRing& ring, MasterSecret& secret)
 {
     std::shared_ptr<const LockedBytes> key = sealingKey(password, read.strong.kdf);
     if (!key)
@@ -34,8 +34,8 @@ Session::Outcome Session::openStrongRing(const QString& userName, KeyRingReadRes
         // A wrong password and a changed file look the same from here; nothing tells which.
         return incorrectPasswordOutcome();
     case StrongOpen::Malformed:
-        return refusedOutcome(QStringLiteral("The key ring is sealed with this password, but %1. Nothing was read.")
-                                  .arg(malformed));
+        return refusedOutcome(
+            QStringLiteral("The key ring is sealed with this password, but %1. Nothing was read.").arg(malformed));
     case StrongOpen::Opened:
         break;
     }
@@ -74,8 +74,9 @@ Session::PasswordChange Session::convertKeyRing(const QString& current, KeyRingF
         return result;
     if (target == m_ring.format) {
         result.status = PasswordChange::Status::Unacceptable;
-        result.message = target == KeyRingFormat::Strong ? QStringLiteral("The key ring is a strong one already.")
-                                                         : QStringLiteral("The key ring is in the classic format already.");
+        result.message = target == KeyRingFormat::Strong
+                             ? QStringLiteral("The key ring is a strong one already.")
+                             : QStringLiteral("The key ring is in the classic format already.");
         return result;
     }
     if (m_olderThanRemembered) {

@@ -32,7 +32,8 @@ int createUserCommand(const Invocation& invocation, Console& console)
     if (differ)
         return failed;
     const Session::Outcome outcome = session.createUser(
-        userName, password, invocation.hasFlag(QStringLiteral("--strong")) ? KeyRingFormat::Strong : KeyRingFormat::Classic);
+        userName, password,
+        invocation.hasFlag(QStringLiteral("--strong")) ? KeyRingFormat::Strong : KeyRingFormat::Classic);
     wipe(password);
     if (!outcome.succeeded()) {
         console.err(outcome.message);

@@ -45,8 +45,8 @@ int importCommand(const Invocation& invocation, Console& console)
         return failed;
     }
     KeyRingAccess access(invocation.directory, console, invocation.hasFlag(acceptOlderFlag));
-    if (const int status = access.open(invocation.arguments.at(0),
-                                       dryRun ? KeyRingAccess::Mode::Read : KeyRingAccess::Mode::Write))
+    if (const int status =
+            access.open(invocation.arguments.at(0), dryRun ? KeyRingAccess::Mode::Read : KeyRingAccess::Mode::Write))
         return status;
     import.attach(access.session());
     if (!import.failure().isEmpty()) {
@@ -54,9 +54,9 @@ int importCommand(const Invocation& invocation, Console& console)
         return failed;
     }
     if (import.needsPassword()) {
-        QString password = console.readSecret(
-            QStringLiteral("%1 was saved under another master password. Its master password: ")
-                .arg(QFileInfo(path).fileName()));
+        QString password =
+            console.readSecret(QStringLiteral("%1 was saved under another master password. Its master password: ")
+                                   .arg(QFileInfo(path).fileName()));
         const bool unlocked = import.unlock(password);
         wipe(password);
         if (!unlocked) {

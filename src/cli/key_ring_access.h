@@ -15,7 +15,8 @@ namespace tessary::cli {
 class KeyRingAccess
 {
 public:
-    enum class Mode {
+    enum class Mode
+    {
         Read,  // no lock; a damaged key ring is read with a warning
         Write, // holds the lock; refuses a damaged key ring, which a save would replace
     };

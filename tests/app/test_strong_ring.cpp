@@ -167,7 +167,8 @@ private slots:
         {
             Session session(m_dir->path());
             session.setKeyDerivation(lightKdf());
-            const KeyRingFormat first = copy == QLatin1String("classic") ? KeyRingFormat::Classic : KeyRingFormat::Strong;
+            const KeyRingFormat first =
+                copy == QLatin1String("classic") ? KeyRingFormat::Classic : KeyRingFormat::Strong;
             QVERIFY(session.createUser(QStringLiteral("ann"), QStringLiteral("pw"), first).succeeded());
             QVERIFY(session.addKeys({everyByte(1)}));
             old = fileBytes(path);
@@ -187,7 +188,8 @@ private slots:
         const Session::Outcome outcome = session.login(QStringLiteral("ann"), QStringLiteral("pw"));
         if (copy == QLatin1String("other")) {
             QCOMPARE(outcome.status, Session::Outcome::Status::Refused);
-            QVERIFY2(outcome.message.contains(QStringLiteral("is the user bob's, not ann's")), qPrintable(outcome.message));
+            QVERIFY2(outcome.message.contains(QStringLiteral("is the user bob's, not ann's")),
+                     qPrintable(outcome.message));
             return;
         }
         QVERIFY(outcome.succeeded());
@@ -205,7 +207,8 @@ private slots:
         session.acceptOlderKeyRing();
         QVERIFY(session.save());
         Session again(m_dir->path());
-        const Session::Outcome later = again.login(QStringLiteral("ann"), QStringLiteral("pw"), Session::LockMode::None);
+        const Session::Outcome later =
+            again.login(QStringLiteral("ann"), QStringLiteral("pw"), Session::LockMode::None);
         QVERIFY(later.succeeded() && !later.isOlder());
     }
 
@@ -223,7 +226,8 @@ private slots:
         QFETCH(bool, strong);
         // Below a plain file no folder can be made, not even by root.
         QVERIFY(writeFile(m_dir->filePath(QStringLiteral("file")), "x"));
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir->filePath(QStringLiteral("file/store")));
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           m_dir->filePath(QStringLiteral("file/store")));
         const auto restore = qScopeGuard(
             [this] { QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settings.path()); });
         Session session(m_dir->path());
@@ -252,7 +256,8 @@ private slots:
         QCOMPARE(session.convertKeyRing(QStringLiteral("wrong"), KeyRingFormat::Strong).status,
                  Session::PasswordChange::Status::IncorrectPassword);
         for (const KeyRingFormat format : {KeyRingFormat::Strong, KeyRingFormat::Classic}) {
-            QCOMPARE(session.convertKeyRing(QStringLiteral("pw"), format).status, Session::PasswordChange::Status::Changed);
+            QCOMPARE(session.convertKeyRing(QStringLiteral("pw"), format).status,
+                     Session::PasswordChange::Status::Changed);
             QCOMPARE(isStrongRing(fileBytes(ring(QStringLiteral("ann")))), format == KeyRingFormat::Strong);
             Session reader(m_dir->path());
             QVERIFY(reader.login(QStringLiteral("ann"), QStringLiteral("pw"), Session::LockMode::None).succeeded());

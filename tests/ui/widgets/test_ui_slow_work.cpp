@@ -6,10 +6,10 @@
 #include <QAccessibleActionInterface>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 #include <QSemaphore>
 #include <QThread>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <QtTest>
 
 using namespace tessary;
@@ -109,7 +109,7 @@ private slots:
         QCOMPARE(window.field->text(), QString());
         QCOMPARE(window.clicks, 0);
         QCOMPARE(window.focusWidget(), window.field); // the focus given back
-        QVERIFY(send(window, what)); // and taken again afterwards
+        QVERIFY(send(window, what));                  // and taken again afterwards
     }
 };
 
