@@ -3,6 +3,7 @@
 #include "app/session.h"
 #include "storage/key_ring_file.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 namespace tessary {
@@ -32,6 +33,15 @@ QStringList classicCopies(const Session& session, const QByteArray& oldDigest)
     if (QFileInfo::exists(backup))
         copies.append(backup);
     return copies;
+}
+
+bool removeCopy(const QString& path, QString* why)
+{
+    QFile file(path);
+    if (file.remove())
+        return true;
+    *why = file.errorString();
+    return false;
 }
 
 QString olderCopiesMessage(const QString& ringName, const QStringList& copyNames)

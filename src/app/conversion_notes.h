@@ -20,6 +20,9 @@ QString convertedMessage(const KeyRing& ring);
 // ".bak". Their paths.
 QStringList classicCopies(const Session& session, const QByteArray& oldDigest);
 
+// Removes one of those copies; false with why (the system's words) when it stays.
+bool removeCopy(const QString& path, QString* why);
+
 // That those copies (their file names) and any backup of `ringName` are still in the classic format.
 QString olderCopiesMessage(const QString& ringName, const QStringList& copyNames);
 

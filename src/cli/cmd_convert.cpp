@@ -6,7 +6,6 @@
 #include "crypto/wipe.h"
 #include "storage/codepage.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 namespace tessary::cli {
@@ -35,10 +34,15 @@ int convert(const Invocation& invocation, Console& console, KeyRingFormat target
     // The copies the classic ring left behind open with the old secrets, MD2 and RC4.
     QStringList copies;
     for (const QString& copy : classicCopies(session, oldDigest)) {
-        if (invocation.hasFlag(QStringLiteral("--remove-copies")) && QFile::remove(copy))
-            console.out(QStringLiteral("Removed %1.").arg(QFileInfo(copy).fileName()));
-        else
-            copies.append(QFileInfo(copy).fileName());
+        const QString name = QFileInfo(copy).fileName();
+        QString why;
+        if (invocation.hasFlag(QStringLiteral("--remove-copies")) && removeCopy(copy, &why)) {
+            console.out(QStringLiteral("Removed %1.").arg(name));
+            continue;
+        }
+        if (!why.isEmpty())
+            console.err(QStringLiteral("%1 was not removed: %2").arg(name, why));
+        copies.append(name);
     }
     QString message = olderCopiesMessage(QFileInfo(session.keyRing().fileName).fileName(), copies);
     if (!copies.isEmpty())

@@ -7,7 +7,6 @@
 #include "ui/widgets/password_box.h"
 
 #include <QDialogButtonBox>
-#include <QFile>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -203,9 +202,8 @@ void KeyRingSecurity::removeCopies(const QStringList& copies)
 {
     QStringList failures;
     for (const QString& copy : copies) {
-        QFile file(copy);
-        if (!file.remove())
-            failures.append(QStringLiteral("%1: %2").arg(QFileInfo(copy).fileName(), file.errorString()));
+        if (QString why; !removeCopy(copy, &why))
+            failures.append(QStringLiteral("%1: %2").arg(QFileInfo(copy).fileName(), why));
     }
     if (!failures.isEmpty())
         MessageBox::show(this, QStringLiteral("Not removed: %1").arg(failures.join(QStringLiteral("; "))), {},
